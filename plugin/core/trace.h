@@ -2,6 +2,7 @@
 // level and keyword, indented per thread by the call depth.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -40,14 +41,17 @@ enum : int32_t {
 inline constexpr Platform::Guid kTraceProviderGuid = {
     0x7D4A19C3, 0xB26E, 0x4F08, {0x9E, 0x53, 0xA1, 0xC6, 0x0F, 0x2B, 0x87, 0xD5}};
 
-// The filter state that the enable callback sets.  Read without a lock on
-// every trace call; written with plain stores by the enable callback.
+// The filter state that the enable callback sets.  Every trace call reads it
+// without a lock; the enable callback writes it on a thread of the trace
+// system's choosing.  Relaxed atomics: plain loads and stores on the machine,
+// so a line that races with a change is filtered by either the old or the
+// new values.
 struct TraceState {
-    uint64_t registration;
-    int32_t enabled;
-    int32_t level;
-    uint64_t keywordMask;
-    uint32_t tlsIndex;
+    std::atomic<uint64_t> registration{0};
+    std::atomic<int32_t> enabled{0};
+    std::atomic<int32_t> level{0};
+    std::atomic<uint64_t> keywordMask{0};
+    std::atomic<uint32_t> tlsIndex{0};
 };
 extern TraceState g_trace;
 
@@ -64,8 +68,11 @@ void TraceEnableCallback(const Platform::Guid* sourceId, uint32_t controlCode, u
 
 // The cheap test that every trace call makes first.
 inline bool TracePasses(int32_t level, int32_t keyword) {
-    return g_trace.enabled == 1 && g_trace.registration != 0 && level <= g_trace.level &&
-           (static_cast<uint64_t>(static_cast<int64_t>(keyword)) & g_trace.keywordMask) != 0;
+    constexpr auto relaxed = std::memory_order_relaxed;
+    return g_trace.enabled.load(relaxed) == 1 && g_trace.registration.load(relaxed) != 0 &&
+           level <= g_trace.level.load(relaxed) &&
+           (static_cast<uint64_t>(static_cast<int64_t>(keyword)) &
+            g_trace.keywordMask.load(relaxed)) != 0;
 }
 
 // The plugin module's notifications, as the Windows DLL entry point gets

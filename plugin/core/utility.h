@@ -1,0 +1,31 @@
+// Free functions that several subsystems share.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace Orv::UTILITY {
+
+// Signals the hand-over event that asks the service program to stop
+// (pause true) or start again (pause false) the maker's display service.
+// Does nothing when the event cannot be opened.
+void PauseResumeGlassLinkService(bool pause);
+
+// A copy with A to Z mapped to a to z (the C locale's mapping).
+std::wstring ConvertStringToLower(const std::wstring& text);
+std::string ConvertStringToLower(const std::string& text);
+
+// The digit texts of the seven-segment displays and the MFD, formats 0 to
+// 7; any other format gives an empty text.  Character 0x7F stands for a
+// digit position left dark.
+std::string ConvertIntValueToString(int32_t value, int32_t format);
+
+// The maker's profile folder: the public Documents folder and
+// "\Trimwise Profiles"; empty when the known folder cannot be found.
+std::wstring GetProfileFolder();
+
+// Sends one key event per "+"-separated key name of keys (virtual-key names
+// without "VK_", in any case, blanks ignored), all down or all up, in order.
+void SimulateInput(const std::string& keys, bool pressed);
+
+}  // namespace Orv::UTILITY
