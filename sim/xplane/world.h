@@ -23,7 +23,10 @@ public:
     // name is empty for a null command handle.
     virtual void OnCommand(CommandOp op, const std::string& name, bool nullHandle) = 0;
     // A dataref write through XPLMSetData*: for scalars offset is -1 and
-    // values has one element; for arrays the written elements from offset.
+    // values has one element; for arrays the written elements from offset,
+    // clipped to the array.  Calls that store nothing (a null or unknown
+    // handle, a setter of another type, nothing left after clipping) are not
+    // reported; neither are the world's own changes nor the host's.
     virtual void OnWrite(const std::string& name, const std::vector<double>& values,
                          int offset) = 0;
     virtual void OnKeyStroke(int key) = 0;
@@ -54,15 +57,25 @@ int FlightLoopCount();
 void SetUserAircraft(const std::string& fileName, const std::string& path);
 
 // Host access to datarefs.  SetDataFromText takes "NAME VALUE",
-// "NAME[i] VALUE" or "NAME v1,v2,..." in the scenario syntax; it reports
-// false with a message for an unknown name or a bad value.
+// "NAME[i] VALUE" or "NAME v1,v2,..." in the scenario syntax: a list sets
+// an array from element 0 on (a single number sets element 0) and leaves
+// the rest.  It reports false with a message for an unknown name, a bad
+// number (integer datarefs take whole numbers only), an index out of range
+// or too many values, and then changes nothing.  Setting the gear handle
+// starts the gear moving; setting the deploy ratios stops it.
 bool SetDataFromText(const std::string& assignment, std::string* error);
-// Creates a dataref that the world does not know (scenario extension).
+// Creates a dataref that the world does not know (scenario extension):
+// size elements (0 allowed) for arrays, ignored for scalars; all zero.
+// False for an empty or known name or a size outside 0..1048576.
 bool CreateDataRef(const std::string& name, DataType type, int size);
 // Reads a dataref as numbers (one for scalars); false when unknown.
 bool GetDataValues(const std::string& name, std::vector<double>* values);
 bool HasCommand(const std::string& name);
 bool HasDataRef(const std::string& name);
+// The type and element count (1 for scalars) of a dataref; false when unknown.
+bool GetDataType(const std::string& name, DataType* type, int* size);
+// Every dataref name the world knows, sorted (for dashboards).
+std::vector<std::string> DataRefNames();
 
 // The plugin loaded into the simulator, for the host: X-Plane calls its
 // exports, and the world calls them for RunFrame's callbacks on the
