@@ -1,0 +1,324 @@
+#include "sim/host/host.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "common/handover_events.h"
+#include "platform/keyboard.h"
+#include "platform/named_events.h"
+#include "platform/sim/sim_platform.h"
+#include "platform/sync.h"
+#include "plugin/core/trace.h"
+
+namespace fs = std::filesystem;
+
+namespace Orv::Host {
+
+namespace {
+
+// X-Plane hands its plugins buffers of 256 bytes.
+constexpr size_t kIdentityBuffer = 256;
+
+std::string BufferText(const char* buffer) {
+    return std::string(buffer, strnlen(buffer, kIdentityBuffer));
+}
+
+const char* OpName(XSim::Observer::CommandOp op) {
+    switch (op) {
+        case XSim::Observer::CommandOp::Once:
+            return "once";
+        case XSim::Observer::CommandOp::Begin:
+            return "begin";
+        case XSim::Observer::CommandOp::End:
+            return "end";
+    }
+    return "?";
+}
+
+}  // namespace
+
+Host::Host(const Options& options) : options_(options) {}
+
+Host::~Host() {
+    Finish();
+}
+
+bool Host::Setup(std::string* error) {
+    if (!options_.log.empty() && !log_.Open(options_.log, error))
+        return false;
+
+    Sim::Reset(options_.realtime ? Sim::TimeMode::Real : Sim::TimeMode::Virtual);
+    XSim::Reset();
+    XSim::SetObserver(this);
+    Sim::SetNamedEventObserver([this](const std::wstring& name, bool opened) {
+        Log(log_.Begin("signal").Str("name", Sim::ToUtf8(name)).Bool("opened", opened));
+    });
+    Sim::SetInputObserver([this](const std::vector<Platform::KeyEvent>& events) {
+        std::string keys = "[";
+        for (size_t i = 0; i < events.size(); ++i) {
+            if (i != 0)
+                keys.push_back(',');
+            keys.append("{\"scan\":");
+            Json::AppendUnsigned(&keys, events[i].scanCode);
+            keys.append(",\"up\":");
+            keys.append((events[i].flags & Platform::kKeyEventKeyUp) != 0 ? "true" : "false");
+            keys.push_back('}');
+        }
+        keys.push_back(']');
+        Log(log_.Begin("input").Raw("keys", keys));
+    });
+
+    if (!sandbox_.Create(options_.root, error))
+        return false;
+    if (!sandbox_.Stage(options_.plugin, options_.data, !options_.dataGiven, options_.profile,
+                        error))
+        return false;
+    Sim::SetPublicDocumentsFolder(Sim::FromUtf8(sandbox_.PublicDocuments()));
+    if (!options_.out.empty()) {
+        std::error_code ec;
+        fs::create_directories(options_.out, ec);
+        if (ec) {
+            *error = "cannot create " + options_.out + ": " + ec.message();
+            return false;
+        }
+    }
+
+    // The provider registers while the module loads; the session must be
+    // listening by then so that the provider is enabled inside its
+    // registration.
+    if (options_.trace) {
+        trace_ = std::make_unique<Sim::TraceSession>(
+            kTraceProviderGuid, [this](const Sim::TraceRecord& record) {
+                Log(log_.Begin("trace")
+                        .Uint("level", record.level)
+                        .Uint("keyword", record.keyword)
+                        .Uint("thread", record.thread)
+                        .Str("text", sandbox_.Scrub(Sim::ToUtf8(record.text))));
+            });
+        trace_->Start(options_.traceLevel, options_.traceMask);
+    }
+    return LoadPlugin(error);
+}
+
+bool Host::LoadPlugin(std::string* error) {
+    module_ = dlopen(sandbox_.PluginPath().c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module_ == nullptr) {
+        const char* why = dlerror();
+        *error = "cannot load the plugin " + options_.plugin + ": " +
+                 sandbox_.Scrub(why != nullptr ? why : "unknown error");
+        return false;
+    }
+    auto find = [&](const char* name, auto* slot) {
+        void* symbol = dlsym(module_, name);
+        if (symbol == nullptr) {
+            *error = std::string("the plugin does not export ") + name;
+            return false;
+        }
+        *slot = reinterpret_cast<std::remove_pointer_t<decltype(slot)>>(symbol);
+        return true;
+    };
+    if (!find("XPluginStart", &exports_.start) || !find("XPluginStop", &exports_.stop) ||
+        !find("XPluginEnable", &exports_.enable) || !find("XPluginDisable", &exports_.disable) ||
+        !find("XPluginReceiveMessage", &exports_.receive)) {
+        UnloadPlugin();
+        return false;
+    }
+    Sim::Settle();
+    return true;
+}
+
+void Host::UnloadPlugin() {
+    if (module_ == nullptr)
+        return;
+    dlclose(module_);
+    module_ = nullptr;
+    exports_ = Exports{};
+    Sim::Settle();
+}
+
+void Host::Finish() {
+    if (finished_)
+        return;
+    finished_ = true;
+    if (running_)
+        Stop();
+    UnloadPlugin();
+    if (trace_) {
+        trace_->Stop();
+        trace_.reset();
+    }
+    ServiceEvents(false);
+    XSim::SetObserver(nullptr);
+    Sim::SetNamedEventObserver(nullptr);
+    Sim::SetInputObserver(nullptr);
+    log_.Close();
+}
+
+void Host::Start() {
+    if (module_ == nullptr)
+        return;
+    char name[kIdentityBuffer] = {};
+    char signature[kIdentityBuffer] = {};
+    char description[kIdentityBuffer] = {};
+    int result = exports_.start(name, signature, description);
+    Sim::Settle();
+    // A plugin that overruns its buffers cannot be caught here, but one
+    // that forgets the terminator must not make the host read past them.
+    name[kIdentityBuffer - 1] = signature[kIdentityBuffer - 1] = description[kIdentityBuffer - 1] =
+        0;
+    Log(log_.Begin("start")
+            .Str("name", BufferText(name))
+            .Str("signature", BufferText(signature))
+            .Str("description", BufferText(description))
+            .Int("result", result));
+    startedOnce_ = true;
+    running_ = result == 1;
+    // X-Plane enables a plugin that started, and drops one that did not.
+    if (running_)
+        Enable();
+}
+
+void Host::Enable() {
+    if (module_ == nullptr)
+        return;
+    exports_.enable();
+    Sim::Settle();
+    Log(log_.Begin("enable"));
+}
+
+void Host::Disable() {
+    if (module_ == nullptr)
+        return;
+    exports_.disable();
+    Sim::Settle();
+    Log(log_.Begin("disable"));
+}
+
+void Host::Stop() {
+    if (module_ == nullptr)
+        return;
+    exports_.stop();
+    Sim::Settle();
+    running_ = false;
+    Log(log_.Begin("stop"));
+}
+
+void Host::Message(int sender, int message, intptr_t param) {
+    if (module_ == nullptr)
+        return;
+    exports_.receive(sender, message, reinterpret_cast<void*>(param));
+    Sim::Settle();
+}
+
+void Host::Frames(uint64_t count) {
+    for (uint64_t i = 0; i < count; ++i) {
+        ++frame_;
+        log_.SetFrame(frame_);
+        Sim::Advance(options_.frameMs);
+        XSim::RunFrame(static_cast<float>(options_.frameMs) / 1000.0f);
+        Sim::Settle();
+        if (options_.view) {
+            std::FILE* out = options_.log == "-" ? stderr : stdout;
+            std::fprintf(out, "frame %llu  t=%llu ms  flight loops %d\n",
+                         static_cast<unsigned long long>(frame_),
+                         static_cast<unsigned long long>(Sim::Now()), XSim::FlightLoopCount());
+        }
+    }
+}
+
+void Host::Advance(uint32_t ms) {
+    Sim::Advance(ms);
+    Sim::Settle();
+}
+
+bool Host::SetData(const std::string& assignment, std::string* error) {
+    return XSim::SetDataFromText(assignment, error);
+}
+
+bool Host::Aircraft(const std::string& relativePath, std::string* error) {
+    std::string path;
+    if (!sandbox_.Resolve(relativePath, &path, error))
+        return false;
+    XSim::SetUserAircraft(fs::path(path).filename().string(), path);
+    Message(XPLM_PLUGIN_XPLANE, XPLM_MSG_PLANE_LOADED, static_cast<intptr_t>(XPLM_USER_AIRCRAFT));
+    return true;
+}
+
+bool Host::WriteFile(const std::string& relativePath, const std::vector<std::string>& lines,
+                     std::string* error) {
+    std::string path;
+    if (!sandbox_.Resolve(relativePath, &path, error))
+        return false;
+    std::error_code ec;
+    fs::path parent = fs::path(path).parent_path();
+    fs::create_directories(parent, ec);
+    if (ec) {
+        *error = "cannot create the folder " + relativePath + ": " + ec.message();
+        return false;
+    }
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    for (const auto& line : lines)
+        file << line << '\n';
+    file.close();
+    if (!file) {
+        *error = "cannot write " + relativePath;
+        return false;
+    }
+    return true;
+}
+
+void Host::ServiceEvents(bool on) {
+    if (on) {
+        // Auto-reset events, not signalled: the service waits on them.
+        if (pauseEvent_ == nullptr)
+            pauseEvent_ = Platform::NamedEvents().CreateEvent(false, false, kPauseEventName);
+        if (resumeEvent_ == nullptr)
+            resumeEvent_ = Platform::NamedEvents().CreateEvent(false, false, kResumeEventName);
+        return;
+    }
+    if (pauseEvent_ != nullptr)
+        Platform::Sync().CloseHandle(pauseEvent_);
+    if (resumeEvent_ != nullptr)
+        Platform::Sync().CloseHandle(resumeEvent_);
+    pauseEvent_ = resumeEvent_ = nullptr;
+}
+
+void Host::OnCommand(CommandOp op, const std::string& name, bool nullHandle) {
+    Line line = log_.Begin("command");
+    line.Str("op", OpName(op));
+    if (nullHandle)
+        line.Null("name");
+    else
+        line.Str("name", name);
+    Log(line);
+}
+
+void Host::OnWrite(const std::string& name, const std::vector<double>& values, int offset) {
+    Line line = log_.Begin("write");
+    line.Str("name", name);
+    if (offset < 0 && values.size() == 1) {
+        line.Num("value", values[0]);
+    } else {
+        line.Numbers("value", values);
+        line.Int("offset", offset < 0 ? 0 : offset);
+    }
+    Log(line);
+}
+
+void Host::OnKeyStroke(int key) {
+    Log(log_.Begin("key").Int("value", key));
+}
+
+void Host::OnJoystickButton(int button, int state) {
+    Log(log_.Begin("joy").Int("value", button).Int("state", state));
+}
+
+void Host::OnSpeak(const std::string& text) {
+    Log(log_.Begin("speak").Str("text", text));
+}
+
+}  // namespace Orv::Host

@@ -1,0 +1,249 @@
+#include "sim/host/scenario.h"
+
+#include <cstdint>
+#include <limits>
+#include <sstream>
+
+#include "sim/host/host.h"
+#include "sim/host/options.h"
+
+namespace Orv::Host {
+
+namespace {
+
+std::string Trim(const std::string& text) {
+    size_t begin = text.find_first_not_of(" \t\r");
+    if (begin == std::string::npos)
+        return "";
+    size_t end = text.find_last_not_of(" \t\r");
+    return text.substr(begin, end - begin + 1);
+}
+
+std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    std::string word;
+    while (in >> word)
+        words.push_back(word);
+    return words;
+}
+
+// A signed number in decimal or, with 0x, hexadecimal.
+bool ParseSigned(const std::string& text, int64_t min, int64_t max, int64_t* value) {
+    bool negative = !text.empty() && text[0] == '-';
+    std::string digits = negative ? text.substr(1) : text;
+    uint64_t magnitude = 0;
+    bool hex = digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
+    if (hex ? !ParseHex(digits, &magnitude)
+            : !ParseUnsigned(digits, std::numeric_limits<uint64_t>::max(), &magnitude))
+        return false;
+    if (negative) {
+        if (magnitude > static_cast<uint64_t>(-(min + 1)) + 1)
+            return false;
+        *value = magnitude == 0 ? 0 : -static_cast<int64_t>(magnitude - 1) - 1;
+    } else {
+        if (magnitude > static_cast<uint64_t>(max))
+            return false;
+        *value = static_cast<int64_t>(magnitude);
+    }
+    return true;
+}
+
+bool IsSetupCommand(const std::string& name) {
+    return name == "file" || name == "set" || name == "service-events" || name == "plug" ||
+           name == "fault";
+}
+
+struct Checker {
+    const Command& command;
+    std::string* error;
+
+    bool Fail(const std::string& message) const {
+        *error = message;
+        return false;
+    }
+    bool Count(size_t min, size_t max) const {
+        size_t n = command.args.size();
+        if (n >= min && n <= max)
+            return true;
+        std::string expected =
+            min == max ? std::to_string(min) : std::to_string(min) + " to " + std::to_string(max);
+        return Fail(command.name + " takes " + expected + " argument" + (max == 1 ? "" : "s") +
+                    ", got " + std::to_string(n));
+    }
+};
+
+bool CheckCommand(const Command& command, std::string* error) {
+    Checker check{command, error};
+    const std::string& name = command.name;
+    const auto& args = command.args;
+    if (name == "frame") {
+        uint64_t n = 0;
+        if (!check.Count(0, 1))
+            return false;
+        if (!args.empty() && !ParseUnsigned(args[0], 100000000, &n))
+            return check.Fail("bad frame count '" + args[0] + "'");
+        return true;
+    }
+    if (name == "advance") {
+        uint64_t ms = 0;
+        if (!check.Count(1, 1))
+            return false;
+        if (!ParseUnsigned(args[0], 0xFFFFFFFFull, &ms))
+            return check.Fail("bad milliseconds '" + args[0] + "'");
+        return true;
+    }
+    if (name == "set") {
+        if (args.size() < 2)
+            return check.Fail("set takes a name and a value");
+        return true;
+    }
+    if (name == "aircraft" || name == "file") {
+        if (command.rest.empty())
+            return check.Fail(name + " takes a path");
+        return true;
+    }
+    if (name == "message") {
+        int64_t value = 0;
+        if (!check.Count(3, 3))
+            return false;
+        if (!ParseSigned(args[0], INT32_MIN, INT32_MAX, &value))
+            return check.Fail("bad sender '" + args[0] + "'");
+        if (!ParseSigned(args[1], INT32_MIN, INT32_MAX, &value))
+            return check.Fail("bad message '" + args[1] + "'");
+        if (!ParseSigned(args[2], INTPTR_MIN, INTPTR_MAX, &value))
+            return check.Fail("bad parameter '" + args[2] + "'");
+        return true;
+    }
+    if (name == "start" || name == "enable" || name == "disable" || name == "stop")
+        return check.Count(0, 0);
+    if (name == "service-events") {
+        if (!check.Count(0, 1))
+            return false;
+        if (!args.empty() && args[0] != "on" && args[0] != "off")
+            return check.Fail("service-events takes on or off, got '" + args[0] + "'");
+        return true;
+    }
+    if (name == "plug" || name == "unplug" || name == "press" || name == "release" ||
+        name == "fault")
+        return check.Fail(name + ": not yet available");
+    if (name == "end")
+        return check.Fail("end without file");
+    return check.Fail("unknown command '" + name + "'");
+}
+
+}  // namespace
+
+bool ParseScenario(const std::string& text, const std::string& fileName, Scenario* scenario,
+                   std::string* error) {
+    scenario->fileName = fileName;
+    scenario->commands.clear();
+    std::istringstream in(text);
+    std::string raw;
+    int number = 0;
+    auto fail = [&](int line, const std::string& message) {
+        *error = fileName + ":" + std::to_string(line) + ": " + message;
+        return false;
+    };
+    while (std::getline(in, raw)) {
+        ++number;
+        std::string line = raw;
+        size_t hash = line.find('#');
+        if (hash != std::string::npos)
+            line.resize(hash);
+        line = Trim(line);
+        if (line.empty())
+            continue;
+        Command command;
+        command.line = number;
+        size_t space = line.find_first_of(" \t");
+        command.name = line.substr(0, space);
+        if (space != std::string::npos)
+            command.rest = Trim(line.substr(space));
+        command.args = Words(command.rest);
+        if (command.name == "file") {
+            bool closed = false;
+            while (std::getline(in, raw)) {
+                ++number;
+                if (!raw.empty() && raw.back() == '\r')
+                    raw.pop_back();
+                if (Trim(raw) == "end") {
+                    closed = true;
+                    break;
+                }
+                command.body.push_back(raw);
+            }
+            if (!closed)
+                return fail(command.line, "file without end");
+        }
+        std::string message;
+        if (!CheckCommand(command, &message))
+            return fail(command.line, message);
+        scenario->commands.push_back(std::move(command));
+    }
+    return true;
+}
+
+bool RunScenario(const Scenario& scenario, Host* host, std::string* error) {
+    bool explicitStart = false;
+    for (const auto& command : scenario.commands)
+        if (command.name == "start")
+            explicitStart = true;
+    bool autoStarted = explicitStart;
+    auto fail = [&](const Command& command, const std::string& message) {
+        *error = scenario.fileName + ":" + std::to_string(command.line) + ": " + message;
+        return false;
+    };
+    for (const auto& command : scenario.commands) {
+        const std::string& name = command.name;
+        const auto& args = command.args;
+        if (!autoStarted && !IsSetupCommand(name)) {
+            host->Start();
+            autoStarted = true;
+        }
+        std::string message;
+        if (name == "frame") {
+            uint64_t n = 1;
+            if (!args.empty())
+                ParseUnsigned(args[0], 100000000, &n);
+            host->Frames(n);
+        } else if (name == "advance") {
+            uint64_t ms = 0;
+            ParseUnsigned(args[0], 0xFFFFFFFFull, &ms);
+            host->Advance(static_cast<uint32_t>(ms));
+        } else if (name == "set") {
+            if (!host->SetData(command.rest, &message))
+                return fail(command, message);
+        } else if (name == "aircraft") {
+            if (!host->Aircraft(command.rest, &message))
+                return fail(command, message);
+        } else if (name == "file") {
+            if (!host->WriteFile(command.rest, command.body, &message))
+                return fail(command, message);
+        } else if (name == "message") {
+            int64_t sender = 0, msg = 0, param = 0;
+            ParseSigned(args[0], INT32_MIN, INT32_MAX, &sender);
+            ParseSigned(args[1], INT32_MIN, INT32_MAX, &msg);
+            ParseSigned(args[2], INTPTR_MIN, INTPTR_MAX, &param);
+            host->Message(static_cast<int>(sender), static_cast<int>(msg),
+                          static_cast<intptr_t>(param));
+        } else if (name == "start") {
+            host->Start();
+        } else if (name == "enable") {
+            host->Enable();
+        } else if (name == "disable") {
+            host->Disable();
+        } else if (name == "stop") {
+            host->Stop();
+        } else if (name == "service-events") {
+            host->ServiceEvents(args.empty() || args[0] == "on");
+        } else {
+            return fail(command, "unknown command '" + name + "'");
+        }
+    }
+    if (!autoStarted)
+        host->Start();
+    return true;
+}
+
+}  // namespace Orv::Host
