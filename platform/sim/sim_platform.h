@@ -32,6 +32,19 @@ enum class TimeMode { Virtual, Real };
 // Resets the platform for a new run: the clock to 0, the mode, no threads
 // but the calling thread, which becomes the host thread.  Call before any
 // plugin code runs; the host thread is the one that drives everything.
+//
+// Safe at the start of every test.  Threads of the run before never run
+// again (they stay parked), every handle of it is gone (CloseHandle fails
+// with 6), named events, the named-event and input observers, the recorded
+// input and the public Documents folder are cleared.  Kept across a reset,
+// as process-wide state of a loaded module: thread-local slots and values,
+// trace registrations and sessions, the thread notify hook.
+//
+// A program that never calls Reset runs in virtual time with the first
+// thread that uses the platform as its host.  A thread that is neither the
+// host nor started by the sync port ("foreign") is not scheduled by the run
+// token: it runs freely and its waits end when they are satisfied or when
+// virtual time reaches their deadline; keep plugin work off such threads.
 void Reset(TimeMode mode);
 TimeMode Mode();
 
@@ -39,12 +52,19 @@ TimeMode Mode();
 uint64_t Now();
 
 // Host thread: lets every other thread run until each is blocked again in a
-// platform wait (or has ended).  No time passes.  No-op in real time.
+// platform wait (or has ended).  No time passes.  No-op in real time and on
+// any other thread.
+//
+// Besides Advance, the clock moves on its own only while the host thread is
+// blocked in a platform wait and no thread can run: it jumps to the earliest
+// deadline.  With no deadline anywhere that is a deadlock: the platform
+// prints "virtual time: deadlock" and the blocked threads to stderr and
+// aborts.
 void Settle();
 
 // Host thread: advances the clock by ms.  Waiters whose deadlines fall due
 // wake in deadline order, one deadline at a time, each followed by Settle.
-// In real time it sleeps for ms.
+// In real time it sleeps for ms; on another thread it is Sleep(ms).
 void Advance(uint32_t ms);
 
 // Number of threads started through the port that have not ended.
@@ -83,6 +103,12 @@ public:
     // Enables (or re-enables with new values) the provider: the provider's
     // enable callback runs with control code 1, level and mask as match-any
     // (match-all 0), now if it is registered, or inside its registration.
+    // The callback runs on the calling thread (standing for a thread of the
+    // tracing system's choosing).  The session receives the lines whose
+    // level is at most its level (level 0 on either side: all) and whose
+    // keyword shares a bit with the mask (keyword 0: always), one at a time;
+    // a sink must not block in a platform wait.  A second session for a
+    // provider that a started session listens for does not start (stderr).
     void Start(uint8_t level, uint64_t matchAnyKeyword);
     // Disables: the callback runs with control code 0.
     void Stop();
@@ -103,6 +129,13 @@ void SetNamedEventObserver(NamedEventObserver observer);
 // Whether a named event exists, and whether it is signalled.
 bool NamedEventExists(const std::wstring& name);
 bool NamedEventSignalled(const std::wstring& name);
+// How an existing named event was created: with a null DACL (open to every
+// user) and an inheritable handle.  False when there is no such event.
+struct NamedEventSecurity {
+    bool openToEveryone = false;
+    bool inheritable = false;
+};
+bool GetNamedEventSecurity(const std::wstring& name, NamedEventSecurity* security);
 
 // ---- Known folders -------------------------------------------------------------
 

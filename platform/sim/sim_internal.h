@@ -1,0 +1,12 @@
+// Hooks between the parts of the simulation platform (not for its users).
+#pragma once
+
+namespace Orv::Sim::Detail {
+
+// Called by Reset: back to the state of a fresh run.
+void ResetKeyboard();
+void ResetKnownFolders();
+void ResetServices();
+void ResetDebugOutput();
+
+}  // namespace Orv::Sim::Detail
