@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/types.h"
+
 namespace Orv::Platform {
 
 class IKnownFolders {

@@ -862,11 +862,12 @@ public:
                 handle = AddHandle(k, std::move(object));
             } else {
                 SetError(kErrorFileNotFound);
+                observer = k.namedObserver;
             }
-            observer = k.namedObserver;
         }
+        // An event that could be opened is reported when it is signalled.
         if (observer)
-            observer(name, handle != nullptr);
+            observer(name, false);
         return handle;
     }
 

@@ -121,9 +121,9 @@ private:
 
 // ---- Named events ---------------------------------------------------------------
 
-// Told about the plugin's hand-over signals: name and whether the event
-// could be opened, for each OpenEvent; and for each SetEvent on a handle of
-// a named event (opened true).
+// Told about the plugin's hand-over signals, once for each: an OpenEvent of
+// a named event that does not exist (opened false), and a SetEvent on a
+// handle of a named event (opened true).
 using NamedEventObserver = std::function<void(const std::wstring& name, bool opened)>;
 void SetNamedEventObserver(NamedEventObserver observer);
 // Whether a named event exists, and whether it is signalled.
