@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "platform/security.h"
 #include "platform/types.h"
 
 namespace Orv::Platform {
@@ -16,6 +17,11 @@ public:
     virtual Handle OpenEvent(uint32_t desiredAccess, bool inheritHandle, const wchar_t* name) = 0;
     // Creates a named event or opens the existing one (last error 183 then).
     virtual Handle CreateEvent(bool manualReset, bool initialState, const wchar_t* name) = 0;
+    // The same with security attributes (null: the default descriptor, a
+    // handle that is not inherited).  The attributes apply only when the
+    // event is created, not when an existing one is opened.
+    virtual Handle CreateEvent(const SecurityAttributes* attributes, bool manualReset,
+                               bool initialState, const wchar_t* name) = 0;
 };
 
 INamedEvents& NamedEvents();

@@ -1,0 +1,169 @@
+#include "service/orv_service.h"
+
+#include "common/handover_events.h"
+#include "platform/debug_output.h"
+#include "platform/named_events.h"
+#include "platform/security.h"
+#include "platform/sync.h"
+
+namespace Orv::Service {
+
+namespace {
+
+using Platform::ServiceManager;
+using Platform::Sync;
+
+CServiceRecord* g_record = nullptr;
+
+}  // namespace
+
+CServiceRecord::CServiceRecord()
+    : status{Platform::kServiceWin32OwnProcess,
+             Platform::kServiceStartPending,
+             kControlsAccepted,
+             0,
+             0,
+             0,
+             0},
+      stopEvent(Sync().CreateEvent(false, false)) {}
+
+CServiceRecord::~CServiceRecord() {
+    if (stopEvent != nullptr)
+        Sync().CloseHandle(stopEvent);
+}
+
+CServiceRecord* GetServiceRecord() {
+    if (g_record == nullptr)
+        g_record = new CServiceRecord;
+    return g_record;
+}
+
+void DestroyServiceRecord() {
+    delete g_record;
+    g_record = nullptr;
+}
+
+void ServiceMain(uint32_t argc, wchar_t** argv) {
+    CServiceRecord* record = GetServiceRecord();
+    record->statusHandle =
+        ServiceManager().RegisterServiceCtrlHandlerEx(kServiceName, ServiceControlHandler, record);
+    if (record->statusHandle == nullptr)
+        return;
+    // The manager sends no control before the first status report, so the
+    // handler never sees the worker's handle unset.
+    record->worker = Sync().CreateThread(OrvKick, record, nullptr);
+    record->status.currentState = Platform::kServiceRunning;
+    ServiceManager().SetServiceStatus(record->statusHandle, &record->status);
+}
+
+uint32_t ServiceControlHandler(uint32_t control, uint32_t eventType, void* eventData,
+                               void* context) {
+    CServiceRecord* record = GetServiceRecord();
+    switch (control) {
+        case Platform::kServiceControlStop:
+        case Platform::kServiceControlShutdown:
+            if (record->worker != nullptr) {
+                Sync().SetEvent(record->stopEvent);
+                if (Sync().WaitForSingleObject(record->worker, kWorkerStopTimeoutMs) ==
+                    Platform::kWaitTimeout)
+                    Platform::DebugOutput().OutputDebugString(
+                        L"orvservice.exe - OnServiceStopped() - Timeout on shutting down OrvKick "
+                        L"thread\n");
+                Sync().CloseHandle(record->worker);
+                // Closed handles are reused: a second stop must not wait on it.
+                record->worker = nullptr;
+            }
+            record->status.currentState = Platform::kServiceStopped;
+            break;
+        case Platform::kServiceControlPause:
+            record->status.currentState = Platform::kServicePaused;
+            break;
+        case Platform::kServiceControlContinue:
+            record->status.currentState = Platform::kServiceRunning;
+            break;
+        default:
+            break;
+    }
+    ServiceManager().SetServiceStatus(record->statusHandle, &record->status);
+    return 0;
+}
+
+uint32_t OrvKick(void* context) {
+    auto* record = static_cast<CServiceRecord*>(context);
+
+    // A null DACL lets a process of the logged-on user open the events of
+    // this LocalSystem service.  Failures leave the attributes as they are.
+    Platform::SecurityDescriptor descriptor{};
+    if (!Platform::Security().InitializeSecurityDescriptor(&descriptor,
+                                                           Platform::kSecurityDescriptorRevision) ||
+        !Platform::Security().SetSecurityDescriptorDacl(&descriptor, true, nullptr, false))
+        Sync().GetLastError();
+    Platform::SecurityAttributes attributes{&descriptor, true};
+
+    Platform::Handle pause =
+        Platform::NamedEvents().CreateEvent(&attributes, false, false, kPauseEventName);
+    Platform::Handle resume =
+        Platform::NamedEvents().CreateEvent(&attributes, false, false, kResumeEventName);
+
+    const Platform::Handle handles[3] = {record->stopEvent, pause, resume};
+    for (;;) {
+        uint32_t result = Sync().WaitForMultipleObjects(3, handles, false, Platform::kInfinite);
+        if (result == Platform::kWaitObject0 + 1) {
+            PauseDisplayService();
+        } else if (result == Platform::kWaitObject0 + 2) {
+            ResumeDisplayService();
+        } else {
+            break;
+        }
+    }
+    if (pause != nullptr)
+        Sync().CloseHandle(pause);
+    if (resume != nullptr)
+        Sync().CloseHandle(resume);
+    return 0;
+}
+
+void StopServiceAndWait(Platform::ScHandle service) {
+    Platform::ServiceStatus status{};
+    if (!ServiceManager().ControlService(service, Platform::kServiceControlStop, &status))
+        return;
+    // As long as the service says it is stopping: a service stuck there
+    // keeps this loop, and the requests that arrive meanwhile stay latched
+    // in their events until it ends.
+    do {
+        Sync().Sleep(kStopPollMs);
+    } while (ServiceManager().QueryServiceStatus(service, &status) &&
+             status.currentState == Platform::kServiceStopPending);
+}
+
+void PauseDisplayService() {
+    Platform::ScHandle manager =
+        ServiceManager().OpenSCManager(nullptr, nullptr, Platform::kScManagerAllAccess);
+    if (manager == nullptr)
+        return;
+    Platform::ScHandle service = ServiceManager().OpenService(
+        manager, kDisplayServiceName,
+        Platform::kServiceQueryStatus | Platform::kServiceStart | Platform::kServiceStop);
+    if (service != nullptr) {
+        StopServiceAndWait(service);
+        ServiceManager().CloseServiceHandle(service);
+    }
+    ServiceManager().CloseServiceHandle(manager);
+}
+
+void ResumeDisplayService() {
+    Platform::ScHandle manager =
+        ServiceManager().OpenSCManager(nullptr, nullptr, Platform::kScManagerAllAccess);
+    if (manager == nullptr)
+        return;
+    Platform::ScHandle service = ServiceManager().OpenService(
+        manager, kDisplayServiceName,
+        Platform::kServiceQueryStatus | Platform::kServiceStart | Platform::kServiceStop);
+    if (service != nullptr) {
+        ServiceManager().StartService(service, 0, nullptr);
+        ServiceManager().CloseServiceHandle(service);
+    }
+    ServiceManager().CloseServiceHandle(manager);
+}
+
+}  // namespace Orv::Service

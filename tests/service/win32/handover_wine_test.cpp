@@ -1,0 +1,237 @@
+// orvservice end to end in Wine's service manager: -install registers and
+// starts OrvSvc; the plugin's XPluginStart (pause event) stops a stand-in
+// display service installed as GlassLinkSvc and XPluginStop (resume event)
+// starts it again; -stop, -start and -remove do what they say.
+//
+// Wine ends its services when its last process exits, so the whole story
+// runs in this one test, whose process keeps the Wine session alive.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/handover_events.h"
+#include "platform/win32/win32.h"
+
+#if defined(ORV_WITH_PLUGIN)
+#include "tests/win32/fake_xplm.h"
+#endif
+
+namespace {
+
+constexpr DWORD kWaitMs = 20000;
+
+std::wstring Widen(const char* text) {
+    std::wstring wide;
+    for (; *text != 0; ++text)
+        wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*text)));
+    return wide;
+}
+
+// A path of the build tree (a Unix path) as Wine's Z: drive sees it.
+std::wstring WinePath(const char* unixPath) {
+    std::wstring path = Widen(unixPath);
+    if (!path.empty() && path[0] == L'/') {
+        for (auto& c : path)
+            if (c == L'/')
+                c = L'\\';
+        path = L"Z:" + path;
+    }
+    return path;
+}
+
+// Runs a program to its end; its exit code, or -2 when it did not run.
+int RunProgram(const std::wstring& program, const std::wstring& argument) {
+    std::wstring commandLine = L"\"" + program + L"\" " + argument;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &process))
+        return -2;
+    ::WaitForSingleObject(process.hProcess, kWaitMs);
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+class Manager {
+public:
+    Manager() : handle_(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {}
+    ~Manager() {
+        if (handle_)
+            ::CloseServiceHandle(handle_);
+    }
+    SC_HANDLE get() const { return handle_; }
+
+    // The service's state, 0 when it cannot be opened (last error kept).
+    DWORD State(const wchar_t* name) const {
+        SC_HANDLE service = ::OpenServiceW(handle_, name, SERVICE_QUERY_STATUS);
+        if (service == nullptr)
+            return 0;
+        SERVICE_STATUS status{};
+        DWORD state = ::QueryServiceStatus(service, &status) ? status.dwCurrentState : 0;
+        ::CloseServiceHandle(service);
+        return state;
+    }
+    // Waits until the service is in the state (0: gone); false on time-out.
+    bool WaitFor(const wchar_t* name, DWORD state) const {
+        for (DWORD waited = 0; waited < kWaitMs; waited += 100) {
+            if (State(name) == state)
+                return true;
+            ::Sleep(100);
+        }
+        return State(name) == state;
+    }
+    // Stops and deletes a service left by an earlier run.
+    void Remove(const wchar_t* name) const {
+        SC_HANDLE service = ::OpenServiceW(handle_, name, SERVICE_ALL_ACCESS);
+        if (service == nullptr)
+            return;
+        SERVICE_STATUS status{};
+        ::ControlService(service, SERVICE_CONTROL_STOP, &status);
+        ::DeleteService(service);
+        ::CloseServiceHandle(service);
+        WaitFor(name, 0);
+    }
+
+private:
+    SC_HANDLE handle_;
+};
+
+bool EventExists(const wchar_t* name) {
+    HANDLE event = ::OpenEventW(EVENT_ALL_ACCESS, FALSE, name);
+    if (event == nullptr)
+        return false;
+    ::CloseHandle(event);
+    return true;
+}
+
+bool WaitForEvents(bool exist) {
+    for (DWORD waited = 0; waited < kWaitMs; waited += 100) {
+        if (EventExists(Orv::kPauseEventName) == exist &&
+            EventExists(Orv::kResumeEventName) == exist)
+            return true;
+        ::Sleep(100);
+    }
+    return false;
+}
+
+// The plugin's side of the hand-over: win.xpl's XPluginStart and
+// XPluginStop where the plugin is built, else the same two signals.
+class PluginSide {
+public:
+    PluginSide() {
+#if defined(ORV_WITH_PLUGIN)
+        OrvXSimReset();
+        module_ = ::LoadLibraryW(WinePath(ORV_PLUGIN_PATH).c_str());
+        if (module_ != nullptr) {
+            start_ = reinterpret_cast<int (*)(char*, char*, char*)>(
+                reinterpret_cast<void*>(::GetProcAddress(module_, "XPluginStart")));
+            stop_ = reinterpret_cast<void (*)()>(
+                reinterpret_cast<void*>(::GetProcAddress(module_, "XPluginStop")));
+        }
+#endif
+    }
+    ~PluginSide() {
+        if (module_ != nullptr)
+            ::FreeLibrary(module_);
+    }
+    bool Ready() const {
+#if defined(ORV_WITH_PLUGIN)
+        return start_ != nullptr && stop_ != nullptr;
+#else
+        return true;
+#endif
+    }
+    int Start() {
+        char name[256] = {}, signature[256] = {}, description[256] = {};
+        if (start_ != nullptr)
+            return start_(name, signature, description);
+        return Signal(Orv::kPauseEventName) ? 1 : 0;
+    }
+    void Stop() {
+        if (stop_ != nullptr)
+            stop_();
+        else
+            Signal(Orv::kResumeEventName);
+    }
+
+private:
+    static bool Signal(const wchar_t* name) {
+        HANDLE event = ::OpenEventW(EVENT_ALL_ACCESS, FALSE, name);
+        if (event == nullptr)
+            return false;
+        ::SetEvent(event);
+        ::CloseHandle(event);
+        return true;
+    }
+
+    HMODULE module_ = nullptr;
+    int (*start_)(char*, char*, char*) = nullptr;
+    void (*stop_)() = nullptr;
+};
+
+TEST(ServiceProgramInWine, InstallHandOverStopStartRemove) {
+    const std::wstring orvservice = WinePath(ORV_SERVICE_EXE);
+    Manager manager;
+    ASSERT_NE(manager.get(), nullptr) << "OpenSCManagerW failed with " << ::GetLastError();
+    manager.Remove(L"OrvSvc");
+    manager.Remove(L"GlassLinkSvc");
+
+    // The display service stand-in, running.
+    const std::wstring standIn = WinePath(ORV_STAND_IN_EXE);
+    SC_HANDLE display =
+        ::CreateServiceW(manager.get(), L"GlassLinkSvc", L"GlassLink stand-in", SERVICE_ALL_ACCESS,
+                         SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                         standIn.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(display, nullptr) << "CreateServiceW failed with " << ::GetLastError();
+    ASSERT_TRUE(::StartServiceW(display, 0, nullptr)) << ::GetLastError();
+    ASSERT_TRUE(manager.WaitFor(L"GlassLinkSvc", SERVICE_RUNNING));
+
+    // -install: registered, started, and its worker made the two events.
+    ASSERT_EQ(RunProgram(orvservice, L"-install"), 0);
+    EXPECT_TRUE(manager.WaitFor(L"OrvSvc", SERVICE_RUNNING))
+        << "state " << manager.State(L"OrvSvc") << ", error " << ::GetLastError();
+    EXPECT_TRUE(WaitForEvents(true)) << "the service's worker did not create the events";
+    EXPECT_EQ(RunProgram(orvservice, L"/INSTALL"), -1) << "a second install must fail";
+
+    {
+        PluginSide plugin;
+        ASSERT_TRUE(plugin.Ready()) << "win.xpl could not be loaded";
+        EXPECT_EQ(plugin.Start(), 1);
+        EXPECT_TRUE(manager.WaitFor(L"GlassLinkSvc", SERVICE_STOPPED))
+            << "the display service was not stopped at plugin start: state "
+            << manager.State(L"GlassLinkSvc");
+        plugin.Stop();
+        EXPECT_TRUE(manager.WaitFor(L"GlassLinkSvc", SERVICE_RUNNING))
+            << "the display service was not started at plugin stop: state "
+            << manager.State(L"GlassLinkSvc");
+    }
+
+    // -stop: stopped, still installed; the events went with the worker.
+    EXPECT_EQ(RunProgram(orvservice, L"-stop"), 0);
+    EXPECT_EQ(manager.State(L"OrvSvc"), static_cast<DWORD>(SERVICE_STOPPED));
+    EXPECT_TRUE(WaitForEvents(false));
+    // -start: running again.
+    EXPECT_EQ(RunProgram(orvservice, L"/Start"), 0);
+    EXPECT_TRUE(manager.WaitFor(L"OrvSvc", SERVICE_RUNNING))
+        << "state " << manager.State(L"OrvSvc") << ", error " << ::GetLastError();
+    EXPECT_TRUE(WaitForEvents(true));
+    // -remove: stopped and gone; the commands then fail.
+    EXPECT_EQ(RunProgram(orvservice, L"-remove"), 0);
+    EXPECT_TRUE(manager.WaitFor(L"OrvSvc", 0))
+        << "state " << manager.State(L"OrvSvc") << ", error " << ::GetLastError();
+    EXPECT_EQ(RunProgram(orvservice, L"-stop"), -1);
+    EXPECT_EQ(RunProgram(orvservice, L"-start"), -1);
+    EXPECT_EQ(RunProgram(orvservice, L"-remove"), -1);
+    // Started from a console with no command, the program exits with 0.
+    EXPECT_EQ(RunProgram(orvservice, L""), 0);
+
+    EXPECT_EQ(manager.State(L"GlassLinkSvc"), static_cast<DWORD>(SERVICE_RUNNING));
+    ::CloseServiceHandle(display);
+    manager.Remove(L"GlassLinkSvc");
+}
+
+}  // namespace
