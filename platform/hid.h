@@ -1,0 +1,125 @@
+// The HID device operations (CreateFileW on a HID interface, hid.dll, and the
+// overlapped read of an input report), with the HID status values and the
+// Windows error codes that the core prints.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/types.h"
+
+namespace Orv::Platform {
+
+// HID status values (NTSTATUS of the HidP_ functions).
+constexpr uint32_t kHidpStatusSuccess = 0x00110000u;
+constexpr uint32_t kHidpStatusNull = 0x80110001u;
+constexpr uint32_t kHidpStatusInvalidPreparsedData = 0xC0110001u;
+constexpr uint32_t kHidpStatusInvalidReportType = 0xC0110002u;
+constexpr uint32_t kHidpStatusInvalidReportLength = 0xC0110003u;
+constexpr uint32_t kHidpStatusUsageNotFound = 0xC0110004u;
+constexpr uint32_t kHidpStatusBufferTooSmall = 0xC0110007u;
+constexpr uint32_t kHidpStatusIncompatibleReportId = 0xC011000Au;
+
+// Windows error codes of device I/O.
+constexpr uint32_t kErrorInvalidData = 13;
+constexpr uint32_t kErrorGenFailure = 31;
+constexpr uint32_t kErrorOperationAborted = 995;
+constexpr uint32_t kErrorIoIncomplete = 996;
+constexpr uint32_t kErrorIoPending = 997;
+constexpr uint32_t kErrorDeviceNotConnected = 1167;
+constexpr uint32_t kErrorInvalidUserBuffer = 1784;
+
+// HIDP_REPORT_TYPE.
+enum class HidReportType : int32_t { Input = 0, Output = 1, Feature = 2 };
+
+constexpr uint16_t kHidUsagePageButton = 0x09;
+
+// HIDD_ATTRIBUTES (its size field is set by the backend).
+struct HidAttributes {
+    uint16_t vendorId = 0;
+    uint16_t productId = 0;
+    uint16_t versionNumber = 0;
+};
+
+// The parts of HIDP_CAPS that the system reads.
+struct HidCaps {
+    uint16_t usage = 0;
+    uint16_t usagePage = 0;
+    uint16_t inputReportByteLength = 0;
+    uint16_t outputReportByteLength = 0;
+    uint16_t featureReportByteLength = 0;
+    uint16_t numberLinkCollectionNodes = 0;
+    uint16_t numberInputButtonCaps = 0;
+    uint16_t numberInputValueCaps = 0;
+    uint16_t numberFeatureValueCaps = 0;
+};
+
+// The preparsed data of a HID interface: opaque, owned by the backend
+// until FreePreparsedData.
+using HidPreparsedData = void*;
+
+// The control block of one overlapped read, as OVERLAPPED: the caller sets
+// event (a manual-reset event of the sync port) before the read and keeps
+// the block and the buffer alive and unmoved until the read has completed
+// or its cancellation has been collected.  opaque belongs to the backend;
+// the caller zeroes it before each read.
+struct Overlapped {
+    alignas(8) unsigned char opaque[32] = {};
+    Handle event = nullptr;
+};
+
+class IHid {
+public:
+    virtual ~IHid() = default;
+
+    // HidD_GetHidGuid: the HID device interface class.
+    virtual Guid GetHidGuid() = 0;
+
+    // CreateFileW on a device path: read and write access, shared read and
+    // write, open existing, normal attributes, and FILE_FLAG_OVERLAPPED when
+    // overlapped.  Null on failure (Windows' INVALID_HANDLE_VALUE), with the
+    // last error (sync port) set.
+    virtual Handle OpenDevice(const wchar_t* path, bool overlapped) = 0;
+    // CloseHandle on a handle of OpenDevice.
+    virtual bool CloseDevice(Handle device) = 0;
+
+    // HidD_GetAttributes.
+    virtual bool GetAttributes(Handle device, HidAttributes* attributes) = 0;
+    // HidD_GetPreparsedData / HidD_FreePreparsedData.
+    virtual bool GetPreparsedData(Handle device, HidPreparsedData* data) = 0;
+    virtual bool FreePreparsedData(HidPreparsedData data) = 0;
+    // HidP_GetCaps: a HID status.
+    virtual uint32_t GetCaps(HidPreparsedData data, HidCaps* caps) = 0;
+    // HidP_MaxUsageListLength: the most usages of the page that one report
+    // of the type can hold (0 for a page the reports do not have).
+    virtual uint32_t MaxUsageListLength(HidReportType type, uint16_t usagePage,
+                                        HidPreparsedData data) = 0;
+    // HidP_GetUsages: the usages of the page that are on in report (a whole
+    // report of the type, report id first).  *usageLength is the room in
+    // usages on entry and the count found on return.  A HID status.
+    virtual uint32_t GetUsages(HidReportType type, uint16_t usagePage, uint16_t linkCollection,
+                               uint16_t* usages, uint32_t* usageLength, HidPreparsedData data,
+                               const uint8_t* report, uint32_t reportLength) = 0;
+
+    // HidD_SetFeature (report id first).  False with the last error set.
+    virtual bool SetFeature(Handle device, const void* report, uint32_t length) = 0;
+    // HidD_GetSerialNumberString: the serial into buffer, at most
+    // bufferBytes bytes of wide characters (terminated when there is room).
+    // False with the last error set when the device has none.
+    virtual bool GetSerialNumberString(Handle device, wchar_t* buffer, uint32_t bufferBytes) = 0;
+
+    // ReadFile on an overlapped handle: true when the read completed at once;
+    // false with the last error kErrorIoPending while it runs, or another
+    // error when it could not be issued.
+    virtual bool ReadFile(Handle device, void* buffer, uint32_t bytes, Overlapped* overlapped) = 0;
+    // GetOverlappedResult: true with the bytes read when the read completed;
+    // false with kErrorIoIncomplete while it runs (wait false), or the
+    // read's own error (kErrorOperationAborted after CancelIo).
+    virtual bool GetOverlappedResult(Handle device, Overlapped* overlapped, uint32_t* transferred,
+                                     bool wait) = 0;
+    // CancelIo: cancels the calling thread's reads on the handle.
+    virtual bool CancelIo(Handle device) = 0;
+};
+
+IHid& Hid();
+
+}  // namespace Orv::Platform

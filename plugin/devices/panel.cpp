@@ -1,0 +1,266 @@
+#include "plugin/devices/panel.h"
+
+#include <algorithm>
+
+#include "platform/sync.h"
+#include "plugin/core/aircraft_settings.h"
+#include "plugin/core/sim_bindings.h"
+#include "plugin/core/trace.h"
+
+namespace Orv {
+
+namespace {
+
+constexpr int32_t kKeyword = TRACE_KEYWORD_PANEL;
+
+uint32_t LastError() {
+    return Platform::Sync().GetLastError();
+}
+
+void Failure(const wchar_t* format, auto... args) {
+    WriteTrace(TRACE_LEVEL_FAILURE, kKeyword, TRACE_KIND_MESSAGE, format, args...);
+}
+
+}  // namespace
+
+CPanel::CPanel(const std::wstring& path)
+    : devicePath(path), bindings(CSimBindings::Instance()), aircraftSettings(&AircraftSettings) {
+    ORV_TRACE_SCOPE(kKeyword);
+}
+
+CPanel::~CPanel() {
+    ORV_TRACE_SCOPE(kKeyword);
+    // Normally Uninitialize has run; after a failed Initialize it has not,
+    // and what was acquired is released here.
+    CancelPendingRead();
+    if (preparsedData != nullptr) {
+        Platform::Hid().FreePreparsedData(preparsedData);
+        preparsedData = nullptr;
+    }
+    if (readOverlapped.event != nullptr) {
+        Platform::Sync().CloseHandle(readOverlapped.event);
+        readOverlapped.event = nullptr;
+    }
+    devicePath.clear();
+    inputReport.clear();
+    buttonStates.clear();
+    usageList.clear();
+    if (overlappedHandle != nullptr)
+        Platform::Hid().CloseDevice(overlappedHandle);
+    if (deviceHandle != nullptr)
+        Platform::Hid().CloseDevice(deviceHandle);
+}
+
+void CPanel::OnInitialize() {
+    ORV_TRACE_SCOPE(kKeyword);
+}
+void CPanel::OnUninitialize() {
+    ORV_TRACE_SCOPE(kKeyword);
+}
+void CPanel::OnNotify() {
+    ORV_TRACE_SCOPE(kKeyword);
+}
+void CPanel::OnButton(uint16_t /*usage*/, int32_t /*on*/) {
+    ORV_TRACE_SCOPE(kKeyword);
+}
+
+bool CPanel::Initialize() {
+    ORV_TRACE_SCOPE(kKeyword);
+    Platform::IHid& hid = Platform::Hid();
+
+    Platform::Handle device = hid.OpenDevice(devicePath.c_str(), false);
+    if (device == nullptr) {
+        Failure(L"Failed in creating the non overlapped device %s due to %d", devicePath.c_str(),
+                LastError());
+        return false;
+    }
+    if (deviceHandle != nullptr)
+        hid.CloseDevice(deviceHandle);
+    deviceHandle = device;
+
+    device = hid.OpenDevice(devicePath.c_str(), true);
+    if (device == nullptr) {
+        Failure(L"Failed in creating the overlapped device %s due to %d", devicePath.c_str(),
+                LastError());
+        return false;
+    }
+    if (overlappedHandle != nullptr)
+        hid.CloseDevice(overlappedHandle);
+    overlappedHandle = device;
+
+    if (preparsedData != nullptr) {
+        hid.FreePreparsedData(preparsedData);
+        preparsedData = nullptr;
+    }
+    if (!hid.GetPreparsedData(deviceHandle, &preparsedData)) {
+        preparsedData = nullptr;
+        Failure(L"Failed in retrieving HID report descriptor due to: %d", LastError());
+        return false;
+    }
+
+    usageList.assign(hid.MaxUsageListLength(Platform::HidReportType::Input,
+                                            Platform::kHidUsagePageButton, preparsedData),
+                     0);
+
+    Platform::HidCaps caps;
+    uint32_t status = hid.GetCaps(preparsedData, &caps);
+    if (status != Platform::kHidpStatusSuccess) {
+        Failure(L"Failed in calling HidP_GetCaps due to 0x%x", status);
+        return false;
+    }
+    inputReportLength = caps.inputReportByteLength;
+    if (inputReportLength != 0)
+        inputReport.assign(inputReportLength, 0);
+
+    if (readOverlapped.event != nullptr)
+        Platform::Sync().CloseHandle(readOverlapped.event);
+    readOverlapped = Platform::Overlapped{};
+    readOverlapped.event = Platform::Sync().CreateEvent(true, false);
+    if (readOverlapped.event == nullptr) {
+        Failure(L"Failed in creating the event for overlapped reading due to %d", LastError());
+        return false;
+    }
+
+    OnInitialize();
+    return true;
+}
+
+void CPanel::CancelPendingRead() {
+    ORV_TRACE_SCOPE(kKeyword);
+    if (readPending == 0 || overlappedHandle == nullptr)
+        return;
+    // The device may still write into inputReport and readOverlapped until
+    // the cancelled read has ended.
+    Platform::Hid().CancelIo(overlappedHandle);
+    uint32_t transferred = 0;
+    Platform::Hid().GetOverlappedResult(overlappedHandle, &readOverlapped, &transferred, true);
+    readPending = 0;
+}
+
+void CPanel::Uninitialize() {
+    ORV_TRACE_SCOPE(kKeyword);
+    OnUninitialize();
+    CancelPendingRead();
+    if (preparsedData != nullptr) {
+        Platform::Hid().FreePreparsedData(preparsedData);
+        preparsedData = nullptr;
+    }
+    if (readOverlapped.event != nullptr) {
+        Platform::Sync().CloseHandle(readOverlapped.event);
+        readOverlapped.event = nullptr;
+    }
+}
+
+void CPanel::Notify() {
+    ORV_TRACE_SCOPE(kKeyword);
+    if (PeekReport())
+        ParseReport();
+    OnNotify();
+}
+
+bool CPanel::PeekReport() {
+    ORV_TRACE_SCOPE(kKeyword);
+    if (inputReportLength == 0 || overlappedHandle == nullptr || readOverlapped.event == nullptr)
+        return false;
+    Platform::IHid& hid = Platform::Hid();
+
+    if (readPending == 0) {
+        readPending = 1;
+        Platform::Sync().ResetEvent(readOverlapped.event);
+        Platform::Handle event = readOverlapped.event;
+        readOverlapped = Platform::Overlapped{};
+        readOverlapped.event = event;
+        if (!hid.ReadFile(overlappedHandle, inputReport.data(),
+                          static_cast<uint32_t>(inputReport.size()), &readOverlapped)) {
+            uint32_t error = LastError();
+            if (error != Platform::kErrorIoPending) {
+                Failure(L"Failed in reading the data from the panel due to %d", error);
+                hid.CancelIo(overlappedHandle);
+                readPending = 0;
+                return false;
+            }
+        }
+    }
+
+    uint32_t transferred = 0;
+    if (!hid.GetOverlappedResult(overlappedHandle, &readOverlapped, &transferred, false)) {
+        uint32_t error = LastError();
+        if (error == Platform::kErrorIoIncomplete)
+            return false;
+        Failure(L"Failed in calling GetOverlappedResult due to %d", error);
+        hid.CancelIo(overlappedHandle);
+        readPending = 0;
+        return false;
+    }
+    readPending = 0;
+    // A report of another length than the device declared is not parsed:
+    // the rest of the buffer would be the bytes of an older report.
+    if (transferred != inputReportLength) {
+        Failure(L"Failed in reading a whole input report: %d of %d bytes", transferred,
+                static_cast<uint32_t>(inputReportLength));
+        return false;
+    }
+    return true;
+}
+
+void CPanel::ParseReport() {
+    ORV_TRACE_SCOPE(kKeyword);
+    TraceHexDump(inputReport.data(), static_cast<uint32_t>(inputReport.size()));
+
+    uint32_t count = static_cast<uint32_t>(usageList.size());
+    uint32_t status = Platform::Hid().GetUsages(
+        Platform::HidReportType::Input, Platform::kHidUsagePageButton, 0, usageList.data(), &count,
+        preparsedData, inputReport.data(), static_cast<uint32_t>(inputReport.size()));
+    if (status != Platform::kHidpStatusSuccess) {
+        Failure(L"Failed in getting the buttons on list due to 0x%x", status);
+        return;
+    }
+    // The buttons that are down, sorted in place: the list was sized once
+    // at Initialize, so parsing allocates nothing.
+    if (count > usageList.size())
+        count = static_cast<uint32_t>(usageList.size());
+    auto down = usageList.begin();
+    auto downEnd = down + count;
+    std::sort(down, downEnd);
+
+    for (auto& [usage, state] : buttonStates) {
+        bool on = std::binary_search(down, downEnd, usage);
+        if (on && state == 0) {
+            state = 1;
+            WriteTrace(TRACE_LEVEL_DETAIL, kKeyword, TRACE_KIND_MESSAGE, L"The button [0x%x] is On",
+                       static_cast<uint32_t>(usage));
+            OnButton(usage, 1);
+        } else if (!on && state == 1) {
+            state = 0;
+            WriteTrace(TRACE_LEVEL_DETAIL, kKeyword, TRACE_KIND_MESSAGE,
+                       L"The button [0x%x] is Off", static_cast<uint32_t>(usage));
+            OnButton(usage, 0);
+        }
+    }
+}
+
+void CPanel::SendReport(const uint8_t* report, uint32_t length) {
+    ORV_TRACE_SCOPE(kKeyword);
+    if (!Platform::Hid().SetFeature(deviceHandle, report, length))
+        Failure(L"Failed in sending the SET_FEATURE due to %d", LastError());
+}
+
+std::wstring CPanel::GetSerialNumberString() {
+    ORV_TRACE_SCOPE(kKeyword);
+    constexpr uint32_t kCharacters = 127;
+    wchar_t serial[kCharacters] = {};
+    // One character fewer than the buffer holds: the text stays terminated.
+    if (!Platform::Hid().GetSerialNumberString(deviceHandle, serial,
+                                               (kCharacters - 1) * sizeof(wchar_t))) {
+        Failure(L"Failed in retrieving HID serial number string due to: %d but ignore this error",
+                LastError());
+        return std::wstring();
+    }
+    serial[kCharacters - 1] = L'\0';
+    WriteTrace(TRACE_LEVEL_EVENT, kKeyword, TRACE_KIND_MESSAGE,
+               L"The serial number string associated with the panel %s is %s", devicePath.c_str(),
+               serial);
+    return std::wstring(serial);
+}
+
+}  // namespace Orv

@@ -1,0 +1,76 @@
+// The HID panel base: opens a device's HID interface, keeps one overlapped
+// input read in flight, turns input reports into button on/off events and
+// sends feature reports.  Derived panels register the Button-page usages
+// they handle in buttonStates (in OnInitialize) and act in OnButton and
+// OnNotify.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/hid.h"
+#include "platform/types.h"
+
+namespace Orv {
+
+class CSimBindings;
+struct AircraftSettingsRecord;
+
+class CPanel {
+public:
+    explicit CPanel(const std::wstring& devicePath);
+    // Closes both device handles (cancelling a read still in flight and
+    // releasing what a failed Initialize left behind).
+    virtual ~CPanel();
+
+    // The hooks, in this order: after a successful Initialize; first in
+    // Uninitialize; every frame; once per registered button that changed.
+    virtual void OnInitialize();
+    virtual void OnUninitialize();
+    virtual void OnNotify();
+    virtual void OnButton(uint16_t usage, int32_t on);
+
+    CPanel(const CPanel&) = delete;
+    CPanel& operator=(const CPanel&) = delete;
+
+    // Opens and prepares the device, then OnInitialize.  False (with a
+    // level-1 line) when the device cannot be used.
+    bool Initialize();
+    // OnUninitialize; a read in flight is cancelled and its end awaited;
+    // the preparsed data and the read event are released.
+    void Uninitialize();
+    // One frame: collect an input report and parse it, then OnNotify.
+    void Notify();
+    // Keeps one overlapped read in flight: true when a whole input report is
+    // in inputReport.
+    bool PeekReport();
+    // inputReport into OnButton calls, in ascending usage order.
+    void ParseReport();
+    // One feature report (report id first), sent synchronously.
+    void SendReport(const uint8_t* report, uint32_t length);
+    // The HID serial number string; empty when the device has none.
+    std::wstring GetSerialNumberString();
+
+    const std::wstring& GetDevicePath() const { return devicePath; }
+
+protected:
+    Platform::Handle deviceHandle = nullptr;
+    Platform::Handle overlappedHandle = nullptr;
+    uint16_t inputReportLength = 0;
+    Platform::HidPreparsedData preparsedData = nullptr;
+    std::vector<uint16_t> usageList;
+    std::map<uint16_t, int32_t> buttonStates;
+    Platform::Overlapped readOverlapped;
+    int32_t readPending = 0;
+    std::vector<uint8_t> inputReport;
+    std::wstring devicePath;
+    CSimBindings* bindings = nullptr;
+    AircraftSettingsRecord* aircraftSettings = nullptr;
+
+private:
+    void CancelPendingRead();
+};
+
+}  // namespace Orv
