@@ -8,13 +8,25 @@
 
 namespace {
 
+// The plugin module attached on a fresh simulation platform, as at load.
+struct AttachedModule {
+    AttachedModule() {
+        Orv::Sim::Reset(Orv::Sim::TimeMode::Virtual);
+        Orv::XSim::Reset();
+    }
+    void Attach() { Orv::DllEntry(Orv::DLL_REASON_PROCESS_ATTACH); }
+    ~AttachedModule() { Orv::DllEntry(Orv::DLL_REASON_PROCESS_DETACH); }
+};
+
+void WriteDetailLine() {
+    Orv::WriteTrace(Orv::TRACE_LEVEL_DETAIL, Orv::TRACE_KEYWORD_PANEL, Orv::TRACE_KIND_MESSAGE,
+                    L"The size is %d", 8);
+}
+
 void BM_TraceLineNoSession(benchmark::State& state) {
-    Orv::Sim::Reset(Orv::Sim::TimeMode::Virtual);
-    Orv::DllEntry(Orv::DLL_REASON_PROCESS_ATTACH);
-    for (auto _ : state)
-        Orv::WriteTrace(Orv::TRACE_LEVEL_DETAIL, Orv::TRACE_KEYWORD_PANEL, Orv::TRACE_KIND_MESSAGE,
-                        L"The size is %d", 8);
-    Orv::DllEntry(Orv::DLL_REASON_PROCESS_DETACH);
+    AttachedModule module;
+    module.Attach();
+    for (auto _ : state) WriteDetailLine();
 }
 BENCHMARK(BM_TraceLineNoSession);
 
@@ -24,40 +36,34 @@ void Traced() {
 }
 
 void BM_TracedFunctionNoSession(benchmark::State& state) {
-    Orv::Sim::Reset(Orv::Sim::TimeMode::Virtual);
-    Orv::DllEntry(Orv::DLL_REASON_PROCESS_ATTACH);
+    AttachedModule module;
+    module.Attach();
     for (auto _ : state) Traced();
-    Orv::DllEntry(Orv::DLL_REASON_PROCESS_DETACH);
 }
 BENCHMARK(BM_TracedFunctionNoSession);
 
 // A session that listens to another keyword: the line is still filtered out
 // by the first tests.
 void BM_TraceLineOtherKeyword(benchmark::State& state) {
-    Orv::Sim::Reset(Orv::Sim::TimeMode::Virtual);
+    AttachedModule module;
     Orv::Sim::TraceSession session(Orv::kTraceProviderGuid, [](const Orv::Sim::TraceRecord&) {});
     session.Start(3, Orv::TRACE_KEYWORD_AIRCRAFT);
-    Orv::DllEntry(Orv::DLL_REASON_PROCESS_ATTACH);
-    for (auto _ : state)
-        Orv::WriteTrace(Orv::TRACE_LEVEL_DETAIL, Orv::TRACE_KEYWORD_PANEL, Orv::TRACE_KIND_MESSAGE,
-                        L"The size is %d", 8);
-    Orv::DllEntry(Orv::DLL_REASON_PROCESS_DETACH);
+    module.Attach();
+    for (auto _ : state) WriteDetailLine();
 }
 BENCHMARK(BM_TraceLineOtherKeyword);
 
 // One simulator frame of the started and enabled plugin with no devices and
 // no trace session: the world's step and the flight-loop callback.
 void BM_EmptyFrame(benchmark::State& state) {
-    Orv::Sim::Reset(Orv::Sim::TimeMode::Virtual);
-    Orv::XSim::Reset();
-    Orv::DllEntry(Orv::DLL_REASON_PROCESS_ATTACH);
+    AttachedModule module;
+    module.Attach();
     char name[256], signature[256], description[256];
     XPluginStart(name, signature, description);
     XPluginEnable();
     for (auto _ : state) Orv::XSim::RunFrame(0.02f);
     XPluginDisable();
     XPluginStop();
-    Orv::DllEntry(Orv::DLL_REASON_PROCESS_DETACH);
 }
 BENCHMARK(BM_EmptyFrame);
 

@@ -392,9 +392,9 @@ void WakeWaiters(Kernel& k) {
 }
 
 // Blocks the calling thread in a platform wait; returns the wait's result.
-uint32_t Block(Kernel& k, Guard& lk, ThreadRecord& self, WaitSpec spec) {
-    spec.seq = ++k.waitSeq;
-    self.wait = std::move(spec);
+uint32_t Block(Kernel& k, Guard& lk, ThreadRecord& self, WaitSpec request) {
+    request.seq = ++k.waitSeq;
+    self.wait = std::move(request);
     self.woken = false;
     self.state = RunState::Blocked;
     k.blocked.push_back(&self);
@@ -659,8 +659,8 @@ public:
         Kernel& k = K();
         Guard lk(k.mu);
         ThreadRecord& self = Self(k, lk);
-        WaitSpec spec;
-        spec.all = waitAll;
+        WaitSpec request;
+        request.all = waitAll;
         for (uint32_t i = 0; i < count; ++i) {
             auto object = Lookup(k, handles[i]);
             if (!object) {
@@ -668,23 +668,23 @@ public:
                 return kWaitFailed;
             }
             if (waitAll &&
-                std::find(spec.objects.begin(), spec.objects.end(), object) != spec.objects.end()) {
+                std::find(request.objects.begin(), request.objects.end(), object) != request.objects.end()) {
                 SetError(kErrorInvalidParameter);
                 return kWaitFailed;
             }
-            spec.objects.push_back(std::move(object));
-            spec.handles.push_back(handles[i]);
+            request.objects.push_back(std::move(object));
+            request.handles.push_back(handles[i]);
         }
         uint32_t result = 0;
-        if (TrySatisfy(spec, &result))
+        if (TrySatisfy(request, &result))
             return result;
         if (timeoutMs == 0)
             return kWaitTimeout;
         if (timeoutMs != kInfinite) {
-            spec.hasDeadline = true;
-            spec.deadline = ClockNow(k) + timeoutMs;
+            request.hasDeadline = true;
+            request.deadline = ClockNow(k) + timeoutMs;
         }
-        return Block(k, lk, self, std::move(spec));
+        return Block(k, lk, self, std::move(request));
     }
 
     void Sleep(uint32_t ms) override {
@@ -698,12 +698,12 @@ public:
             }
             return;
         }
-        WaitSpec spec;
+        WaitSpec request;
         if (ms != kInfinite) {
-            spec.hasDeadline = true;
-            spec.deadline = ClockNow(k) + ms;
+            request.hasDeadline = true;
+            request.deadline = ClockNow(k) + ms;
         }
-        Block(k, lk, self, std::move(spec));
+        Block(k, lk, self, std::move(request));
     }
 
     uint32_t GetTickCount() override { return static_cast<uint32_t>(ClockNow(K())); }
@@ -729,9 +729,9 @@ public:
             ++lock->count;
             return;
         }
-        WaitSpec spec;
-        spec.lock = lock;
-        Block(k, lk, self, std::move(spec));  // LeaveLock made us the owner
+        WaitSpec request;
+        request.lock = lock;
+        Block(k, lk, self, std::move(request));  // LeaveLock made us the owner
     }
 
     bool TryEnterLock(Platform::Lock lock) override {

@@ -35,7 +35,7 @@ private:
     bool cut_ = false;
 };
 
-struct Spec {
+struct Conversion {
     char flags[8] = {};
     int flagCount = 0;
     bool leftAlign = false;
@@ -45,34 +45,34 @@ struct Spec {
     Length length = Length::None;
 };
 
-// Pads a field of len characters produced by put() to the spec's width.
+// Pads a field of len characters produced by put() to the conv's width.
 template <typename PutFn>
-void Padded(Sink& out, const Spec& spec, std::size_t len, PutFn put) {
-    std::size_t pad = spec.width > 0 && static_cast<std::size_t>(spec.width) > len
-                          ? static_cast<std::size_t>(spec.width) - len
+void Padded(Sink& out, const Conversion& conv, std::size_t len, PutFn put) {
+    std::size_t pad = conv.width > 0 && static_cast<std::size_t>(conv.width) > len
+                          ? static_cast<std::size_t>(conv.width) - len
                           : 0;
-    if (!spec.leftAlign) out.Repeat(L' ', pad);
+    if (!conv.leftAlign) out.Repeat(L' ', pad);
     put();
-    if (spec.leftAlign) out.Repeat(L' ', pad);
+    if (conv.leftAlign) out.Repeat(L' ', pad);
 }
 
-void PutNarrowString(Sink& out, const Spec& spec, const char* s) {
+void PutNarrowString(Sink& out, const Conversion& conv, const char* s) {
     if (s == nullptr) s = "(null)";
     std::size_t len = std::strlen(s);
-    if (spec.precision >= 0 && static_cast<std::size_t>(spec.precision) < len)
-        len = static_cast<std::size_t>(spec.precision);
-    Padded(out, spec, len, [&] {
+    if (conv.precision >= 0 && static_cast<std::size_t>(conv.precision) < len)
+        len = static_cast<std::size_t>(conv.precision);
+    Padded(out, conv, len, [&] {
         for (std::size_t i = 0; i < len; ++i)
             out.Put(static_cast<wchar_t>(static_cast<unsigned char>(s[i])));
     });
 }
 
-void PutWideString(Sink& out, const Spec& spec, const wchar_t* s) {
+void PutWideString(Sink& out, const Conversion& conv, const wchar_t* s) {
     if (s == nullptr) s = L"(null)";
     std::size_t len = std::wcslen(s);
-    if (spec.precision >= 0 && static_cast<std::size_t>(spec.precision) < len)
-        len = static_cast<std::size_t>(spec.precision);
-    Padded(out, spec, len, [&] {
+    if (conv.precision >= 0 && static_cast<std::size_t>(conv.precision) < len)
+        len = static_cast<std::size_t>(conv.precision);
+    Padded(out, conv, len, [&] {
         for (std::size_t i = 0; i < len; ++i) out.Put(s[i]);
     });
 }
@@ -83,13 +83,13 @@ void PutNarrow(Sink& out, const char* text) {
     for (; *text != '\0'; ++text) out.Put(static_cast<wchar_t>(static_cast<unsigned char>(*text)));
 }
 
-void BuildNarrowSpec(char* dst, std::size_t size, const Spec& spec, const char* lengthText,
+void BuildNarrowFormat(char* dst, std::size_t size, const Conversion& conv, const char* lengthText,
                      char conversion) {
     char width[16] = "";
     char precision[16] = "";
-    if (spec.width >= 0) std::snprintf(width, sizeof width, "%d", spec.width);
-    if (spec.precision >= 0) std::snprintf(precision, sizeof precision, ".%d", spec.precision);
-    std::snprintf(dst, size, "%%%s%s%s%s%c", spec.flags, width, precision, lengthText, conversion);
+    if (conv.width >= 0) std::snprintf(width, sizeof width, "%d", conv.width);
+    if (conv.precision >= 0) std::snprintf(precision, sizeof precision, ".%d", conv.precision);
+    std::snprintf(dst, size, "%%%s%s%s%s%c", conv.flags, width, precision, lengthText, conversion);
 }
 
 constexpr int kMaxNumberWidth = 600;
@@ -111,105 +111,105 @@ int FormatWideV(wchar_t* buffer, std::size_t size, const wchar_t* format, va_lis
             out.Put(L'%');
             continue;
         }
-        Spec spec;
+        Conversion conv;
         for (; *p == L'-' || *p == L'+' || *p == L' ' || *p == L'#' || *p == L'0'; ++p) {
-            if (*p == L'-') spec.leftAlign = true;
-            if (spec.flagCount < 7) spec.flags[spec.flagCount++] = static_cast<char>(*p);
+            if (*p == L'-') conv.leftAlign = true;
+            if (conv.flagCount < 7) conv.flags[conv.flagCount++] = static_cast<char>(*p);
         }
         if (*p == L'*') {
-            spec.width = va_arg(args, int);
-            if (spec.width < 0) {
-                spec.leftAlign = true;
-                if (spec.flagCount < 7) spec.flags[spec.flagCount++] = '-';
-                spec.width = -spec.width;
+            conv.width = va_arg(args, int);
+            if (conv.width < 0) {
+                conv.leftAlign = true;
+                if (conv.flagCount < 7) conv.flags[conv.flagCount++] = '-';
+                conv.width = -conv.width;
             }
             ++p;
         } else {
             for (; *p >= L'0' && *p <= L'9'; ++p)
-                spec.width = (spec.width < 0 ? 0 : spec.width) * 10 + (*p - L'0');
+                conv.width = (conv.width < 0 ? 0 : conv.width) * 10 + (*p - L'0');
         }
         if (*p == L'.') {
             ++p;
-            spec.precision = 0;
+            conv.precision = 0;
             if (*p == L'*') {
-                spec.precision = va_arg(args, int);
+                conv.precision = va_arg(args, int);
                 ++p;
             } else {
-                for (; *p >= L'0' && *p <= L'9'; ++p) spec.precision = spec.precision * 10 + (*p - L'0');
+                for (; *p >= L'0' && *p <= L'9'; ++p) conv.precision = conv.precision * 10 + (*p - L'0');
             }
         }
-        if (spec.width > kMaxNumberWidth) spec.width = kMaxNumberWidth;
-        if (spec.precision > kMaxNumberWidth) spec.precision = kMaxNumberWidth;
+        if (conv.width > kMaxNumberWidth) conv.width = kMaxNumberWidth;
+        if (conv.precision > kMaxNumberWidth) conv.precision = kMaxNumberWidth;
 
-        using Length = Spec::Length;
+        using Length = Conversion::Length;
         if (*p == L'h') {
             ++p;
-            spec.length = Length::Short;
+            conv.length = Length::Short;
             if (*p == L'h') {
                 ++p;
-                spec.length = Length::Char;
+                conv.length = Length::Char;
             }
         } else if (*p == L'l') {
             ++p;
-            spec.length = Length::Long;
+            conv.length = Length::Long;
             if (*p == L'l') {
                 ++p;
-                spec.length = Length::LongLong;
+                conv.length = Length::LongLong;
             }
         } else if (*p == L'w') {
             ++p;
-            spec.length = Length::Wide;
+            conv.length = Length::Wide;
         } else if (*p == L'z') {
             ++p;
-            spec.length = Length::Size;
+            conv.length = Length::Size;
         } else if (*p == L'j') {
             ++p;
-            spec.length = Length::Max;
+            conv.length = Length::Max;
         } else if (*p == L't') {
             ++p;
-            spec.length = Length::PtrDiff;
+            conv.length = Length::PtrDiff;
         } else if (*p == L'L') {
             ++p;
-            spec.length = Length::LongDouble;
+            conv.length = Length::LongDouble;
         } else if (*p == L'I') {
             if (p[1] == L'6' && p[2] == L'4') {
                 p += 3;
-                spec.length = Length::LongLong;
+                conv.length = Length::LongLong;
             } else if (p[1] == L'3' && p[2] == L'2') {
                 p += 3;
-                spec.length = Length::None;
+                conv.length = Length::None;
             } else {
                 ++p;
-                spec.length = Length::Size;
+                conv.length = Length::Size;
             }
         }
 
         wchar_t conversion = *p;
         if (conversion == L'\0') break;
         char number[kMaxNumberWidth + 64];
-        char narrowSpec[48];
+        char narrowFormat[48];
         switch (conversion) {
             case L's':
             case L'S': {
                 // Windows: in a wide format %s is wide and %S narrow; h and l/w override.
                 bool wide = conversion == L's';
-                if (spec.length == Length::Short) wide = false;
-                if (spec.length == Length::Long || spec.length == Length::Wide) wide = true;
+                if (conv.length == Length::Short) wide = false;
+                if (conv.length == Length::Long || conv.length == Length::Wide) wide = true;
                 if (wide)
-                    PutWideString(out, spec, va_arg(args, const wchar_t*));
+                    PutWideString(out, conv, va_arg(args, const wchar_t*));
                 else
-                    PutNarrowString(out, spec, va_arg(args, const char*));
+                    PutNarrowString(out, conv, va_arg(args, const char*));
                 break;
             }
             case L'c':
             case L'C': {
                 bool wide = conversion == L'c';
-                if (spec.length == Length::Short) wide = false;
-                if (spec.length == Length::Long || spec.length == Length::Wide) wide = true;
+                if (conv.length == Length::Short) wide = false;
+                if (conv.length == Length::Long || conv.length == Length::Wide) wide = true;
                 int value = va_arg(args, int);
                 wchar_t c = wide ? static_cast<wchar_t>(value)
                                  : static_cast<wchar_t>(static_cast<unsigned char>(value));
-                Padded(out, spec, 1, [&] { out.Put(c); });
+                Padded(out, conv, 1, [&] { out.Put(c); });
                 break;
             }
             case L'd':
@@ -219,40 +219,40 @@ int FormatWideV(wchar_t* buffer, std::size_t size, const wchar_t* format, va_lis
             case L'x':
             case L'X': {
                 bool isSigned = conversion == L'd' || conversion == L'i';
-                char conv = static_cast<char>(conversion);
-                switch (spec.length) {
+                char letter = static_cast<char>(conversion);
+                switch (conv.length) {
                     case Length::LongLong:
                     case Length::Max:
                     case Length::Size:
                     case Length::PtrDiff:
-                        BuildNarrowSpec(narrowSpec, sizeof narrowSpec, spec, "ll", conv);
+                        BuildNarrowFormat(narrowFormat, sizeof narrowFormat, conv, "ll", letter);
                         if (isSigned)
-                            std::snprintf(number, sizeof number, narrowSpec,
+                            std::snprintf(number, sizeof number, narrowFormat,
                                           static_cast<long long>(va_arg(args, long long)));
                         else
-                            std::snprintf(number, sizeof number, narrowSpec,
+                            std::snprintf(number, sizeof number, narrowFormat,
                                           static_cast<unsigned long long>(
                                               va_arg(args, unsigned long long)));
                         break;
                     case Length::Long:
                         // Windows long is 32 bits.
-                        BuildNarrowSpec(narrowSpec, sizeof narrowSpec, spec, "", conv);
+                        BuildNarrowFormat(narrowFormat, sizeof narrowFormat, conv, "", letter);
                         if (isSigned)
-                            std::snprintf(number, sizeof number, narrowSpec,
+                            std::snprintf(number, sizeof number, narrowFormat,
                                           static_cast<int32_t>(va_arg(args, long)));
                         else
-                            std::snprintf(number, sizeof number, narrowSpec,
+                            std::snprintf(number, sizeof number, narrowFormat,
                                           static_cast<uint32_t>(va_arg(args, unsigned long)));
                         break;
                     default: {
-                        const char* len = spec.length == Length::Short  ? "h"
-                                          : spec.length == Length::Char ? "hh"
+                        const char* len = conv.length == Length::Short  ? "h"
+                                          : conv.length == Length::Char ? "hh"
                                                                         : "";
-                        BuildNarrowSpec(narrowSpec, sizeof narrowSpec, spec, len, conv);
+                        BuildNarrowFormat(narrowFormat, sizeof narrowFormat, conv, len, letter);
                         if (isSigned)
-                            std::snprintf(number, sizeof number, narrowSpec, va_arg(args, int));
+                            std::snprintf(number, sizeof number, narrowFormat, va_arg(args, int));
                         else
-                            std::snprintf(number, sizeof number, narrowSpec,
+                            std::snprintf(number, sizeof number, narrowFormat,
                                           va_arg(args, unsigned int));
                         break;
                     }
@@ -268,20 +268,20 @@ int FormatWideV(wchar_t* buffer, std::size_t size, const wchar_t* format, va_lis
             case L'G':
             case L'a':
             case L'A':
-                BuildNarrowSpec(narrowSpec, sizeof narrowSpec, spec, "", static_cast<char>(conversion));
-                if (spec.length == Length::LongDouble)
-                    std::snprintf(number, sizeof number, narrowSpec,
+                BuildNarrowFormat(narrowFormat, sizeof narrowFormat, conv, "", static_cast<char>(conversion));
+                if (conv.length == Length::LongDouble)
+                    std::snprintf(number, sizeof number, narrowFormat,
                                   static_cast<double>(va_arg(args, long double)));
                 else
-                    std::snprintf(number, sizeof number, narrowSpec, va_arg(args, double));
+                    std::snprintf(number, sizeof number, narrowFormat, va_arg(args, double));
                 PutNarrow(out, number);
                 break;
             case L'p': {
                 auto value = reinterpret_cast<uintptr_t>(va_arg(args, void*));
                 std::snprintf(number, sizeof number, "%0*llX", static_cast<int>(sizeof(void*) * 2),
                               static_cast<unsigned long long>(value));
-                Spec padSpec = spec;
-                Padded(out, padSpec, std::strlen(number), [&] { PutNarrow(out, number); });
+                Conversion padConv = conv;
+                Padded(out, padConv, std::strlen(number), [&] { PutNarrow(out, number); });
                 break;
             }
             case L'n':

@@ -9,10 +9,16 @@
 
 #include "common/handover_events.h"
 #include "platform/keyboard.h"
+#include "platform/module.h"
 #include "platform/named_events.h"
+#include "platform/sim/sim_devices.h"
 #include "platform/sim/sim_platform.h"
+#include "platform/sim/sim_services.h"
 #include "platform/sync.h"
 #include "plugin/core/trace.h"
+#include "service/orv_service.h"
+#include "sim/host/devices.h"
+#include "sim/host/options.h"
 
 namespace fs = std::filesystem;
 
@@ -22,6 +28,9 @@ namespace {
 
 // X-Plane hands its plugins buffers of 256 bytes.
 constexpr size_t kIdentityBuffer = 256;
+
+// Virtual time the service program gets at the end of a --service run.
+constexpr uint32_t kServiceDrainMs = 5000;
 
 std::string BufferText(const char* buffer) {
     return std::string(buffer, strnlen(buffer, kIdentityBuffer));
@@ -52,6 +61,23 @@ bool Host::Setup(std::string* error) {
         return false;
 
     Sim::Reset(options_.realtime ? Sim::TimeMode::Real : Sim::TimeMode::Virtual);
+    Sim::ResetDevices();
+    Sim::SetFeatureObserver([this](Sim::DeviceId id, const std::vector<uint8_t>& bytes) {
+        static const char kHex[] = "0123456789abcdef";
+        std::string text;
+        for (uint8_t b : bytes) {
+            text.push_back(kHex[b >> 4]);
+            text.push_back(kHex[b & 0xF]);
+        }
+        std::string device = std::to_string(id);
+        {
+            std::lock_guard lock(deviceNamesMutex_);
+            auto name = deviceNames_.find(id);
+            if (name != deviceNames_.end())
+                device = name->second;
+        }
+        Log(log_.Begin("feature").Str("device", device).Str("bytes", text));
+    });
     XSim::Reset();
     XSim::SetObserver(this);
     Sim::SetNamedEventObserver([this](const std::wstring& name, bool opened) {
@@ -101,7 +127,41 @@ bool Host::Setup(std::string* error) {
             });
         trace_->Start(options_.traceLevel, options_.traceMask);
     }
+    if (options_.service && !InstallService(error))
+        return false;
     return LoadPlugin(error);
+}
+
+bool Host::InstallService(std::string* error) {
+    // The maker's display service: running, and a few polls stop-pending
+    // after a stop, as a real service takes a while to let go.
+    Sim::ScriptedService display;
+    display.stopPendingPolls = 2;
+    Sim::InstallScriptedService(Service::kDisplayServiceName, display);
+    Sim::SetServiceObserver([this](const std::wstring& name, uint32_t state) {
+        Log(log_.Begin("service").Str("name", Sim::ToUtf8(name)).Str("state",
+                                                                      Sim::ServiceStateName(state)));
+    });
+    // The service program installs itself under this program's path, so
+    // the manager runs it here, in-process, when it starts the service.
+    std::wstring path;
+    if (Platform::Module().GetModuleFileName(nullptr, &path) != 0) {
+        *error = "--service: cannot find the path of this program";
+        return false;
+    }
+    Sim::RegisterServiceProgram(path, Service::RunProgramAsProcess);
+    const wchar_t* argv[] = {L"orvservice.exe", L"-install", nullptr};
+    if (Service::RunProgram(2, argv) != 0) {
+        *error = "--service: orvservice -install failed";
+        return false;
+    }
+    Sim::Settle();
+    // In real time the service's worker comes up on its own schedule: let
+    // it create the hand-over events (up to 2 s) before the plugin loads, as
+    // a service started with the system is up long before X-Plane.
+    for (int i = 0; i < 200 && !Sim::NamedEventExists(kResumeEventName); ++i)
+        Sim::Advance(10);
+    return true;
 }
 
 bool Host::LoadPlugin(std::string* error) {
@@ -147,14 +207,21 @@ void Host::Finish() {
     if (running_)
         Stop();
     UnloadPlugin();
+    // The service program serves the plugin's last request (the resume at
+    // its stop) after the display service has finished stopping: give it
+    // the virtual time for that before the run ends.
+    if (options_.service && !options_.realtime)
+        Sim::Advance(kServiceDrainMs);
     if (trace_) {
         trace_->Stop();
         trace_.reset();
     }
     ServiceEvents(false);
     XSim::SetObserver(nullptr);
+    Sim::SetFeatureObserver(nullptr);
     Sim::SetNamedEventObserver(nullptr);
     Sim::SetInputObserver(nullptr);
+    Sim::SetServiceObserver(nullptr);
     log_.Close();
 }
 
@@ -285,6 +352,174 @@ void Host::ServiceEvents(bool on) {
     if (resumeEvent_ != nullptr)
         Platform::Sync().CloseHandle(resumeEvent_);
     pauseEvent_ = resumeEvent_ = nullptr;
+}
+
+namespace {
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+bool ParseHexBytes(const std::string& text, std::vector<uint8_t>* bytes) {
+    if (text.size() % 2 != 0) return false;
+    bytes->clear();
+    for (size_t i = 0; i < text.size(); i += 2) {
+        uint64_t value = 0;
+        if (!ParseHex(text.substr(i, 2), &value)) return false;
+        bytes->push_back(static_cast<uint8_t>(value));
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Host::Plug(const std::vector<std::string>& words, std::string* error) {
+    if (words.empty()) {
+        *error = "plug takes a kind";
+        return false;
+    }
+    const DeviceKind* kind = FindDeviceKind(words[0]);
+    if (kind == nullptr) {
+        *error = "unknown device kind '" + words[0] + "'";
+        return false;
+    }
+    Sim::VirtualHidDevice device;
+    device.vendorId = kind->vendorId;
+    device.productId = kind->productId;
+    device.reportDescriptor = ReportDescriptor(kind->buttons, kind->featureLength);
+    device.hasDisplayInterface = kind->display;
+    device.displayClass = kind->displayClass;
+    std::string id;
+    std::string serial;
+    bool serialGiven = false;
+    for (size_t i = 1; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        size_t eq = word.find('=');
+        if (eq == std::string::npos) {
+            if (!id.empty()) {
+                *error = "plug: a second device ID '" + word + "'";
+                return false;
+            }
+            id = word;
+            continue;
+        }
+        std::string key = word.substr(0, eq);
+        std::string value = word.substr(eq + 1);
+        uint64_t number = 0;
+        if (key == "serial") {
+            serial = value;
+            serialGiven = true;
+        } else if (key == "vid" || key == "pid") {
+            if (!ParseHex(value, &number) || number > 0xFFFF) {
+                *error = "plug: bad " + key + " '" + value + "'";
+                return false;
+            }
+            (key == "vid" ? device.vendorId : device.productId) = static_cast<uint16_t>(number);
+        } else if (key == "descriptor") {
+            if (!ParseHexBytes(value, &device.reportDescriptor)) {
+                *error = "plug: bad descriptor '" + value + "'";
+                return false;
+            }
+        } else {
+            *error = "plug: unknown option '" + key + "'";
+            return false;
+        }
+    }
+    int n = ++kindCounts_[kind->name];
+    if (id.empty()) id = std::string(kind->name) + "-" + std::to_string(n);
+    if (devices_.count(id) != 0 && devices_[id].present) {
+        *error = "plug: device " + id + " is plugged already";
+        return false;
+    }
+    if (!serialGiven) {
+        char text[16];
+        std::snprintf(text, sizeof text, "OV%06d", static_cast<int>(devices_.size() + 1));
+        serial = text;
+    }
+    device.serial = Sim::FromUtf8(serial);
+    Sim::DeviceId handle = Sim::PlugDevice(device);
+    Plugged plugged{handle, kind->name, Lower(Sim::ToUtf8(Sim::HidInterfacePath(handle))), true};
+    devices_[id] = plugged;
+    {
+        std::lock_guard lock(deviceNamesMutex_);
+        deviceNames_[handle] = id;
+    }
+    Log(log_.Begin("attach").Str("device", id).Str("kind", kind->name).Str("path", plugged.path));
+    Sim::Settle();
+    return true;
+}
+
+bool Host::FindDevice(const std::string& id, Plugged** device, std::string* error) {
+    auto it = devices_.find(id);
+    if (it == devices_.end() || !it->second.present) {
+        *error = "no plugged device '" + id + "'";
+        return false;
+    }
+    *device = &it->second;
+    return true;
+}
+
+bool Host::Unplug(const std::string& id, std::string* error) {
+    Plugged* device = nullptr;
+    if (!FindDevice(id, &device, error)) return false;
+    device->present = false;
+    Log(log_.Begin("detach").Str("device", id).Str("kind", device->kind).Str("path", device->path));
+    Sim::UnplugDevice(device->device);
+    Sim::Settle();
+    return true;
+}
+
+bool Host::Buttons(const std::string& id, const std::vector<uint16_t>& usages, bool down,
+                   std::string* error) {
+    Plugged* device = nullptr;
+    if (!FindDevice(id, &device, error)) return false;
+    if (!Sim::SetButtons(device->device, usages, down)) {
+        *error = "device " + id + " sends no buttons";
+        return false;
+    }
+    Sim::Settle();
+    return true;
+}
+
+bool Host::Report(const std::string& id, const std::vector<uint8_t>& bytes, std::string* error) {
+    Plugged* device = nullptr;
+    if (!FindDevice(id, &device, error)) return false;
+    Sim::SendInputReport(device->device, bytes);
+    Sim::Settle();
+    return true;
+}
+
+bool Host::Fault(const std::string& id, const std::string& what, const std::string& arg,
+                 std::string* error) {
+    Plugged* device = nullptr;
+    if (!FindDevice(id, &device, error)) return false;
+    uint64_t value = 0;
+    if (!arg.empty()) ParseUnsigned(arg, 0xFFFFFFFFull, &value);
+    Sim::DeviceFault fault;
+    if (what == "open") {
+        fault = Sim::DeviceFault::Open;
+    } else if (what == "read") {
+        fault = Sim::DeviceFault::Read;
+    } else if (what == "feature") {
+        fault = Sim::DeviceFault::Feature;
+    } else if (what == "pending") {
+        fault = Sim::DeviceFault::Pending;
+    } else if (what == "serial") {
+        fault = Sim::DeviceFault::Serial;
+        value = 1;
+    } else {
+        *error = "fault " + what + ": not yet available";
+        return false;
+    }
+    Sim::SetDeviceFault(device->device, fault, static_cast<uint32_t>(value));
+    return true;
+}
+
+void Host::PlugEveryKind() {
+    std::string error;
+    for (const std::string& kind : SupportedKindNames()) Plug({kind}, &error);
 }
 
 void Host::OnCommand(CommandOp op, const std::string& name, bool nullHandle) {

@@ -4,10 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "platform/sim/sim_devices.h"
 #include "platform/types.h"
 #include "sdk/xplm.h"
 #include "sim/host/event_log.h"
@@ -57,6 +60,18 @@ public:
     // service program does.
     void ServiceEvents(bool on);
 
+    // Virtual devices.  Plug: KIND [ID] [serial=S] [vid=HEX] [pid=HEX]
+    // [descriptor=HEX] (words after the kind); the others take a device ID.
+    bool Plug(const std::vector<std::string>& words, std::string* error);
+    bool Unplug(const std::string& id, std::string* error);
+    bool Buttons(const std::string& id, const std::vector<uint16_t>& usages, bool down,
+                 std::string* error);
+    bool Report(const std::string& id, const std::vector<uint8_t>& bytes, std::string* error);
+    bool Fault(const std::string& id, const std::string& what, const std::string& arg,
+               std::string* error);
+    // One device of every supported kind.
+    void PlugEveryKind();
+
     // XSim::Observer
     void OnCommand(CommandOp op, const std::string& name, bool nullHandle) override;
     void OnWrite(const std::string& name, const std::vector<double>& values, int offset) override;
@@ -73,6 +88,9 @@ private:
         void (*receive)(XPLMPluginID, int, void*) = nullptr;
     };
 
+    // --service: the display service and orvservice -install on the
+    // simulated service manager.
+    bool InstallService(std::string* error);
     bool LoadPlugin(std::string* error);
     void UnloadPlugin();
     void Log(const Line& line) { log_.Write(line); }
@@ -87,6 +105,18 @@ private:
     bool running_ = false;
     bool startedOnce_ = false;
     bool finished_ = false;
+    struct Plugged {
+        Sim::DeviceId device = 0;
+        std::string kind;
+        std::string path;  // lower case, as the plugin sees it
+        bool present = true;
+    };
+    bool FindDevice(const std::string& id, Plugged** device, std::string* error);
+    std::map<std::string, Plugged> devices_;
+    std::map<std::string, int> kindCounts_;
+    // Read by the feature observer, on whichever thread sends the report.
+    std::mutex deviceNamesMutex_;
+    std::map<Sim::DeviceId, std::string> deviceNames_;
     Platform::Handle pauseEvent_ = nullptr;
     Platform::Handle resumeEvent_ = nullptr;
 };

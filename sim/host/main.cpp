@@ -80,9 +80,6 @@ int main(int argc, char** argv) {
             return kExitFailure;
         }
     }
-    if (options.service)
-        std::fprintf(stderr, "avionex-sim: --service: the service program is not yet available\n");
-
     Host host(options);
     if (!host.Setup(&error)) {
         host.Finish();
@@ -95,6 +92,8 @@ int main(int argc, char** argv) {
             return kExitFailure;
         }
     } else {
+        if (options.framesGiven)
+            host.PlugEveryKind();
         host.Start();
         host.Frames(options.frames);
     }

@@ -1,5 +1,6 @@
 #include "sim/host/scenario.h"
 
+#include <cctype>
 #include <cstdint>
 #include <limits>
 #include <sstream>
@@ -46,6 +47,18 @@ bool ParseSigned(const std::string& text, int64_t min, int64_t max, int64_t* val
             return false;
         *value = static_cast<int64_t>(magnitude);
     }
+    return true;
+}
+
+// A HID usage: 1 to 0xFFFF, decimal or 0x hexadecimal.
+bool ParseUsage(const std::string& text, uint16_t* usage) {
+    uint64_t value = 0;
+    bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    if (hex ? !ParseHex(text, &value) : !ParseUnsigned(text, 0xFFFF, &value))
+        return false;
+    if (value == 0 || value > 0xFFFF)
+        return false;
+    *usage = static_cast<uint16_t>(value);
     return true;
 }
 
@@ -124,9 +137,48 @@ bool CheckCommand(const Command& command, std::string* error) {
             return check.Fail("service-events takes on or off, got '" + args[0] + "'");
         return true;
     }
-    if (name == "plug" || name == "unplug" || name == "press" || name == "release" ||
-        name == "fault")
-        return check.Fail(name + ": not yet available");
+    if (name == "plug") {
+        if (args.empty())
+            return check.Fail("plug takes a kind");
+        return true;
+    }
+    if (name == "unplug")
+        return check.Count(1, 1);
+    if (name == "press" || name == "release") {
+        if (args.size() < 2)
+            return check.Fail(name + " takes a device and usages");
+        for (size_t i = 1; i < args.size(); ++i) {
+            uint16_t usage = 0;
+            if (!ParseUsage(args[i], &usage))
+                return check.Fail("bad usage '" + args[i] + "'");
+        }
+        return true;
+    }
+    if (name == "report") {
+        if (!check.Count(2, 2))
+            return false;
+        if (args[1].size() % 2 != 0)
+            return check.Fail("bad report bytes '" + args[1] + "'");
+        for (char c : args[1])
+            if (!std::isxdigit(static_cast<unsigned char>(c)))
+                return check.Fail("bad report bytes '" + args[1] + "'");
+        return true;
+    }
+    if (name == "fault") {
+        if (!check.Count(2, 3))
+            return false;
+        const std::string& what = args[1];
+        bool takesArg = what == "open" || what == "read" || what == "feature" ||
+                        what == "pending" || what == "ioctl";
+        if (!takesArg && what != "serial" && what != "silent")
+            return check.Fail("unknown fault '" + what + "'");
+        if (takesArg != (args.size() == 3))
+            return check.Fail("fault " + what + (takesArg ? " takes a number" : " takes no number"));
+        uint64_t value = 0;
+        if (takesArg && !ParseUnsigned(args[2], 0xFFFFFFFFull, &value))
+            return check.Fail("bad number '" + args[2] + "'");
+        return true;
+    }
     if (name == "end")
         return check.Fail("end without file");
     return check.Fail("unknown command '" + name + "'");
@@ -235,6 +287,30 @@ bool RunScenario(const Scenario& scenario, Host* host, std::string* error) {
             host->Disable();
         } else if (name == "stop") {
             host->Stop();
+        } else if (name == "plug") {
+            if (!host->Plug(args, &message))
+                return fail(command, message);
+        } else if (name == "unplug") {
+            if (!host->Unplug(args[0], &message))
+                return fail(command, message);
+        } else if (name == "press" || name == "release") {
+            std::vector<uint16_t> usages;
+            for (size_t i = 1; i < args.size(); ++i) {
+                uint16_t usage = 0;
+                ParseUsage(args[i], &usage);
+                usages.push_back(usage);
+            }
+            if (!host->Buttons(args[0], usages, name == "press", &message))
+                return fail(command, message);
+        } else if (name == "report") {
+            std::vector<uint8_t> bytes;
+            for (size_t i = 0; i + 1 < args[1].size(); i += 2)
+                bytes.push_back(static_cast<uint8_t>(std::stoul(args[1].substr(i, 2), nullptr, 16)));
+            if (!host->Report(args[0], bytes, &message))
+                return fail(command, message);
+        } else if (name == "fault") {
+            if (!host->Fault(args[0], args[1], args.size() > 2 ? args[2] : "", &message))
+                return fail(command, message);
         } else if (name == "service-events") {
             host->ServiceEvents(args.empty() || args[0] == "on");
         } else {
