@@ -136,7 +136,10 @@ void StopServiceAndWait(Platform::ScHandle service) {
              status.currentState == Platform::kServiceStopPending);
 }
 
-void PauseDisplayService() {
+// Runs action on the display service, opened for querying, starting and
+// stopping; nothing when the manager or the service cannot be opened.
+template <typename Action>
+void WithDisplayService(Action action) {
     Platform::ScHandle manager =
         ServiceManager().OpenSCManager(nullptr, nullptr, Platform::kScManagerAllAccess);
     if (manager == nullptr)
@@ -145,25 +148,19 @@ void PauseDisplayService() {
         manager, kDisplayServiceName,
         Platform::kServiceQueryStatus | Platform::kServiceStart | Platform::kServiceStop);
     if (service != nullptr) {
-        StopServiceAndWait(service);
+        action(service);
         ServiceManager().CloseServiceHandle(service);
     }
     ServiceManager().CloseServiceHandle(manager);
 }
 
+void PauseDisplayService() {
+    WithDisplayService([](Platform::ScHandle service) { StopServiceAndWait(service); });
+}
+
 void ResumeDisplayService() {
-    Platform::ScHandle manager =
-        ServiceManager().OpenSCManager(nullptr, nullptr, Platform::kScManagerAllAccess);
-    if (manager == nullptr)
-        return;
-    Platform::ScHandle service = ServiceManager().OpenService(
-        manager, kDisplayServiceName,
-        Platform::kServiceQueryStatus | Platform::kServiceStart | Platform::kServiceStop);
-    if (service != nullptr) {
-        ServiceManager().StartService(service, 0, nullptr);
-        ServiceManager().CloseServiceHandle(service);
-    }
-    ServiceManager().CloseServiceHandle(manager);
+    WithDisplayService(
+        [](Platform::ScHandle service) { ServiceManager().StartService(service, 0, nullptr); });
 }
 
 }  // namespace Orv::Service

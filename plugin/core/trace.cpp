@@ -25,6 +25,13 @@ uint32_t ReadDepth() {
         reinterpret_cast<uintptr_t>(Platform::Sync().TlsGetValue(g_trace.tlsIndex.load(kRelaxed))));
 }
 
+// No trace session: every line is filtered out.
+void ClearFilter() {
+    g_trace.enabled.store(0, kRelaxed);
+    g_trace.level.store(0, kRelaxed);
+    g_trace.keywordMask.store(0, kRelaxed);
+}
+
 void StoreDepth(uint32_t depth) {
     Platform::Sync().TlsSetValue(g_trace.tlsIndex.load(kRelaxed),
                                  reinterpret_cast<void*>(static_cast<uintptr_t>(depth)));
@@ -87,9 +94,7 @@ void TraceEnableCallback(const Platform::Guid* /*sourceId*/, uint32_t controlCod
                          void* /*filterData*/, void* /*context*/) {
     switch (controlCode) {
         case Platform::kTraceControlDisable:
-            g_trace.enabled.store(0, kRelaxed);
-            g_trace.level.store(0, kRelaxed);
-            g_trace.keywordMask.store(0, kRelaxed);
+            ClearFilter();
             break;
         case Platform::kTraceControlEnable:
             g_trace.enabled.store(1, kRelaxed);
@@ -130,9 +135,7 @@ bool DllEntry(uint32_t reason) {
                 Platform::TraceProvider().EventUnregister(g_trace.registration.load(kRelaxed));
                 g_trace.registration.store(0, kRelaxed);
             }
-            g_trace.enabled.store(0, kRelaxed);
-            g_trace.level.store(0, kRelaxed);
-            g_trace.keywordMask.store(0, kRelaxed);
+            ClearFilter();
             Platform::Sync().TlsFree(g_trace.tlsIndex.load(kRelaxed));
             break;
         default:

@@ -32,15 +32,7 @@ CPanel::~CPanel() {
     ORV_TRACE_SCOPE(kKeyword);
     // Normally Uninitialize has run; after a failed Initialize it has not,
     // and what was acquired is released here.
-    CancelPendingRead();
-    if (preparsedData != nullptr) {
-        Platform::Hid().FreePreparsedData(preparsedData);
-        preparsedData = nullptr;
-    }
-    if (readOverlapped.event != nullptr) {
-        Platform::Sync().CloseHandle(readOverlapped.event);
-        readOverlapped.event = nullptr;
-    }
+    ReleaseReadResources();
     devicePath.clear();
     inputReport.clear();
     buttonStates.clear();
@@ -137,9 +129,8 @@ void CPanel::CancelPendingRead() {
     readPending = 0;
 }
 
-void CPanel::Uninitialize() {
+void CPanel::ReleaseReadResources() {
     ORV_TRACE_SCOPE(kKeyword);
-    OnUninitialize();
     CancelPendingRead();
     if (preparsedData != nullptr) {
         Platform::Hid().FreePreparsedData(preparsedData);
@@ -149,6 +140,12 @@ void CPanel::Uninitialize() {
         Platform::Sync().CloseHandle(readOverlapped.event);
         readOverlapped.event = nullptr;
     }
+}
+
+void CPanel::Uninitialize() {
+    ORV_TRACE_SCOPE(kKeyword);
+    OnUninitialize();
+    ReleaseReadResources();
 }
 
 void CPanel::Notify() {

@@ -71,6 +71,8 @@ protected:
 
 private:
     void CancelPendingRead();
+    // Cancels the read and frees the preparsed data and the read's event.
+    void ReleaseReadResources();
 };
 
 }  // namespace Orv
