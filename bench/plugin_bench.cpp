@@ -26,7 +26,8 @@ void WriteDetailLine() {
 void BM_TraceLineNoSession(benchmark::State& state) {
     AttachedModule module;
     module.Attach();
-    for (auto _ : state) WriteDetailLine();
+    for (auto _ : state)
+        WriteDetailLine();
 }
 BENCHMARK(BM_TraceLineNoSession);
 
@@ -38,7 +39,8 @@ void Traced() {
 void BM_TracedFunctionNoSession(benchmark::State& state) {
     AttachedModule module;
     module.Attach();
-    for (auto _ : state) Traced();
+    for (auto _ : state)
+        Traced();
 }
 BENCHMARK(BM_TracedFunctionNoSession);
 
@@ -49,7 +51,8 @@ void BM_TraceLineOtherKeyword(benchmark::State& state) {
     Orv::Sim::TraceSession session(Orv::kTraceProviderGuid, [](const Orv::Sim::TraceRecord&) {});
     session.Start(3, Orv::TRACE_KEYWORD_AIRCRAFT);
     module.Attach();
-    for (auto _ : state) WriteDetailLine();
+    for (auto _ : state)
+        WriteDetailLine();
 }
 BENCHMARK(BM_TraceLineOtherKeyword);
 
@@ -61,7 +64,8 @@ void BM_EmptyFrame(benchmark::State& state) {
     char name[256], signature[256], description[256];
     XPluginStart(name, signature, description);
     XPluginEnable();
-    for (auto _ : state) Orv::XSim::RunFrame(0.02f);
+    for (auto _ : state)
+        Orv::XSim::RunFrame(0.02f);
     XPluginDisable();
     XPluginStop();
 }

@@ -19,9 +19,11 @@ struct Guid {
 };
 
 inline bool operator==(const Guid& a, const Guid& b) {
-    if (a.data1 != b.data1 || a.data2 != b.data2 || a.data3 != b.data3) return false;
+    if (a.data1 != b.data1 || a.data2 != b.data2 || a.data3 != b.data3)
+        return false;
     for (int i = 0; i < 8; ++i)
-        if (a.data4[i] != b.data4[i]) return false;
+        if (a.data4[i] != b.data4[i])
+            return false;
     return true;
 }
 
@@ -52,6 +54,8 @@ constexpr uint32_t kEventAllAccess = 0x1F0003;
 constexpr int32_t kSOk = 0;
 constexpr int32_t kEFail = static_cast<int32_t>(0x80004005u);
 constexpr int32_t kEInvalidArg = static_cast<int32_t>(0x80070057u);
-inline bool Failed(int32_t hr) { return hr < 0; }
+inline bool Failed(int32_t hr) {
+    return hr < 0;
+}
 
 }  // namespace Orv::Platform

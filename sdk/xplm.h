@@ -65,8 +65,7 @@ ORV_XPLM_API void XPLMSetDatad(XPLMDataRef inDataRef, double inValue);
 ORV_XPLM_API int XPLMGetDatavi(XPLMDataRef inDataRef, int* outValues, int inOffset, int inMax);
 ORV_XPLM_API void XPLMSetDatavi(XPLMDataRef inDataRef, int* inValues, int inoffset, int inCount);
 ORV_XPLM_API int XPLMGetDatavf(XPLMDataRef inDataRef, float* outValues, int inOffset, int inMax);
-ORV_XPLM_API void XPLMSetDatavf(XPLMDataRef inDataRef, float* inValues, int inoffset,
-                                int inCount);
+ORV_XPLM_API void XPLMSetDatavf(XPLMDataRef inDataRef, float* inValues, int inoffset, int inCount);
 
 // Commands
 ORV_XPLM_API XPLMCommandRef XPLMFindCommand(const char* inName);

@@ -667,8 +667,8 @@ public:
                 SetError(kErrorInvalidHandle);
                 return kWaitFailed;
             }
-            if (waitAll &&
-                std::find(request.objects.begin(), request.objects.end(), object) != request.objects.end()) {
+            if (waitAll && std::find(request.objects.begin(), request.objects.end(), object) !=
+                               request.objects.end()) {
                 SetError(kErrorInvalidParameter);
                 return kWaitFailed;
             }

@@ -29,14 +29,17 @@ float ThirdField(const std::string& line) {
 void OrvAcfReadLimits(std::istream& file, AircraftSettingsRecord& settings) {
     std::string line;
     while (std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (settings.isHelicopter == 1 && line.find("acf/_RSC_mingreen_ENGN") != std::string::npos) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (settings.isHelicopter == 1 &&
+            line.find("acf/_RSC_mingreen_ENGN") != std::string::npos) {
             settings.lowRotorRpmLimit = ThirdField(line);
             settings.lowRotorRpmLimit = settings.lowRotorRpmLimit * 0.95f;
         }
         if (line.find("acf/_green_lo_oilP") != std::string::npos) {
             settings.lowOilPressureLimit = ThirdField(line);
-            if (settings.lowOilPressureLimit == 0.0f) settings.lowOilPressureLimit = 15.0f;
+            if (settings.lowOilPressureLimit == 0.0f)
+                settings.lowOilPressureLimit = 15.0f;
         }
     }
 }

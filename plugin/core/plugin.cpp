@@ -19,20 +19,24 @@ bool g_enabled = false;
 void CopyBounded(char* buffer, const char* text) {
     constexpr int kBufferBytes = 255;
     int i = 0;
-    for (; i < kBufferBytes - 1 && text[i] != '\0'; ++i) buffer[i] = text[i];
+    for (; i < kBufferBytes - 1 && text[i] != '\0'; ++i)
+        buffer[i] = text[i];
     buffer[i] = '\0';
 }
 
 float FlightLoopCallback(float /*elapsedSinceLastCall*/, float /*elapsedSinceLastFlightLoop*/,
                          int /*counter*/, void* /*refcon*/) {
     ORV_TRACE_SCOPE(Orv::TRACE_KEYWORD_PLUGIN);
-    if (g_enabled) Orv::g_avionex.NotifyPanels();
+    if (g_enabled)
+        Orv::g_avionex.NotifyPanels();
     return -1.0f;
 }
 
 }  // namespace
 
-bool Orv::PluginEnabled() { return g_enabled; }
+bool Orv::PluginEnabled() {
+    return g_enabled;
+}
 
 ORV_PLUGIN_API int XPluginStart(char* outName, char* outSignature, char* outDescription) {
     using namespace Orv;

@@ -37,29 +37,29 @@ static_assert(std::size(kKeyStrokeNames) == 94);
 
 // X-Plane's joystick-button ids are the positions in this list, from 1.
 constexpr const char* kJoystickButtonNames[] = {
-    "xplm_joy_start_all",  "xplm_joy_start_0",    "xplm_joy_start_1",   "xplm_joy_start_2",
-    "xplm_joy_start_3",    "xplm_joy_start_4",    "xplm_joy_start_5",   "xplm_joy_start_6",
-    "xplm_joy_start_7",    "xplm_joy_throt_up",   "xplm_joy_throt_dn",  "xplm_joy_prop_up",
-    "xplm_joy_prop_dn",    "xplm_joy_mixt_up",    "xplm_joy_mixt_dn",   "xplm_joy_carb_tog",
-    "xplm_joy_carb_on",    "xplm_joy_carb_off",   "xplm_joy_trev",      "xplm_joy_trm_up",
-    "xplm_joy_trm_dn",     "xplm_joy_rot_trm_up", "xplm_joy_rot_trm_dn", "xplm_joy_rud_lft",
-    "xplm_joy_rud_cntr",   "xplm_joy_rud_rgt",    "xplm_joy_ail_lft",   "xplm_joy_ail_cntr",
-    "xplm_joy_ail_rgt",    "xplm_joy_B_rud_lft",  "xplm_joy_B_rud_rgt", "xplm_joy_look_up",
-    "xplm_joy_look_dn",    "xplm_joy_look_lft",   "xplm_joy_look_rgt",  "xplm_joy_glance_l",
-    "xplm_joy_glance_r",   "xplm_joy_v_fnh",      "xplm_joy_v_fwh",     "xplm_joy_v_tra",
-    "xplm_joy_v_twr",      "xplm_joy_v_run",      "xplm_joy_v_cha",     "xplm_joy_v_fr1",
-    "xplm_joy_v_fr2",      "xplm_joy_v_spo",      "xplm_joy_flapsup",   "xplm_joy_flapsdn",
-    "xplm_joy_vctswpfwd",  "xplm_joy_vctswpaft",  "xplm_joy_gear_tog",  "xplm_joy_gear_up",
-    "xplm_joy_gear_down",  "xplm_joy_lft_brake",  "xplm_joy_rgt_brake", "xplm_joy_brakesREG",
-    "xplm_joy_brakesMAX",  "xplm_joy_speedbrake", "xplm_joy_ott_dis",   "xplm_joy_ott_atr",
-    "xplm_joy_ott_asi",    "xplm_joy_ott_hdg",    "xplm_joy_ott_alt",   "xplm_joy_ott_vvi",
-    "xplm_joy_tim_start",  "xplm_joy_tim_reset",  "xplm_joy_ecam_up",   "xplm_joy_ecam_dn",
-    "xplm_joy_fadec",      "xplm_joy_yaw_damp",   "xplm_joy_art_stab",  "xplm_joy_chute",
-    "xplm_joy_JATO",       "xplm_joy_arrest",     "xplm_joy_jettison",  "xplm_joy_fuel_dump",
-    "xplm_joy_puffsmoke",  "xplm_joy_prerotate",  "xplm_joy_UL_prerot", "xplm_joy_UL_collec",
-    "xplm_joy_TOGA",       "xplm_joy_shutdown",   "xplm_joy_con_atc",   "xplm_joy_fail_now",
-    "xplm_joy_pause",      "xplm_joy_rock_up",    "xplm_joy_rock_dn",   "xplm_joy_rock_lft",
-    "xplm_joy_rock_rgt",   "xplm_joy_rock_for",   "xplm_joy_rock_aft",  "xplm_joy_idle_hilo",
+    "xplm_joy_start_all", "xplm_joy_start_0",    "xplm_joy_start_1",    "xplm_joy_start_2",
+    "xplm_joy_start_3",   "xplm_joy_start_4",    "xplm_joy_start_5",    "xplm_joy_start_6",
+    "xplm_joy_start_7",   "xplm_joy_throt_up",   "xplm_joy_throt_dn",   "xplm_joy_prop_up",
+    "xplm_joy_prop_dn",   "xplm_joy_mixt_up",    "xplm_joy_mixt_dn",    "xplm_joy_carb_tog",
+    "xplm_joy_carb_on",   "xplm_joy_carb_off",   "xplm_joy_trev",       "xplm_joy_trm_up",
+    "xplm_joy_trm_dn",    "xplm_joy_rot_trm_up", "xplm_joy_rot_trm_dn", "xplm_joy_rud_lft",
+    "xplm_joy_rud_cntr",  "xplm_joy_rud_rgt",    "xplm_joy_ail_lft",    "xplm_joy_ail_cntr",
+    "xplm_joy_ail_rgt",   "xplm_joy_B_rud_lft",  "xplm_joy_B_rud_rgt",  "xplm_joy_look_up",
+    "xplm_joy_look_dn",   "xplm_joy_look_lft",   "xplm_joy_look_rgt",   "xplm_joy_glance_l",
+    "xplm_joy_glance_r",  "xplm_joy_v_fnh",      "xplm_joy_v_fwh",      "xplm_joy_v_tra",
+    "xplm_joy_v_twr",     "xplm_joy_v_run",      "xplm_joy_v_cha",      "xplm_joy_v_fr1",
+    "xplm_joy_v_fr2",     "xplm_joy_v_spo",      "xplm_joy_flapsup",    "xplm_joy_flapsdn",
+    "xplm_joy_vctswpfwd", "xplm_joy_vctswpaft",  "xplm_joy_gear_tog",   "xplm_joy_gear_up",
+    "xplm_joy_gear_down", "xplm_joy_lft_brake",  "xplm_joy_rgt_brake",  "xplm_joy_brakesREG",
+    "xplm_joy_brakesMAX", "xplm_joy_speedbrake", "xplm_joy_ott_dis",    "xplm_joy_ott_atr",
+    "xplm_joy_ott_asi",   "xplm_joy_ott_hdg",    "xplm_joy_ott_alt",    "xplm_joy_ott_vvi",
+    "xplm_joy_tim_start", "xplm_joy_tim_reset",  "xplm_joy_ecam_up",    "xplm_joy_ecam_dn",
+    "xplm_joy_fadec",     "xplm_joy_yaw_damp",   "xplm_joy_art_stab",   "xplm_joy_chute",
+    "xplm_joy_JATO",      "xplm_joy_arrest",     "xplm_joy_jettison",   "xplm_joy_fuel_dump",
+    "xplm_joy_puffsmoke", "xplm_joy_prerotate",  "xplm_joy_UL_prerot",  "xplm_joy_UL_collec",
+    "xplm_joy_TOGA",      "xplm_joy_shutdown",   "xplm_joy_con_atc",    "xplm_joy_fail_now",
+    "xplm_joy_pause",     "xplm_joy_rock_up",    "xplm_joy_rock_dn",    "xplm_joy_rock_lft",
+    "xplm_joy_rock_rgt",  "xplm_joy_rock_for",   "xplm_joy_rock_aft",   "xplm_joy_idle_hilo",
     "xplm_joy_lanlights",
 };
 static_assert(std::size(kJoystickButtonNames) == 93);
@@ -175,10 +175,12 @@ constexpr VirtualKey kVirtualKeys[] = {
 };
 
 void AddVirtualKeyRuns(std::map<std::string, uint8_t>& table) {
-    for (char c = '0'; c <= '9'; ++c) table.emplace(std::string("VK_") + c, static_cast<uint8_t>(c));
+    for (char c = '0'; c <= '9'; ++c)
+        table.emplace(std::string("VK_") + c, static_cast<uint8_t>(c));
     // Every letter, W included: a table without VK_W would turn the W key
     // of a key list into code 0.
-    for (char c = 'A'; c <= 'Z'; ++c) table.emplace(std::string("VK_") + c, static_cast<uint8_t>(c));
+    for (char c = 'A'; c <= 'Z'; ++c)
+        table.emplace(std::string("VK_") + c, static_cast<uint8_t>(c));
     for (int i = 0; i <= 9; ++i)
         table.emplace("VK_NUMPAD" + std::to_string(i), static_cast<uint8_t>(0x60 + i));
     for (int i = 1; i <= 24; ++i)
@@ -187,7 +189,8 @@ void AddVirtualKeyRuns(std::map<std::string, uint8_t>& table) {
 
 template <typename Value>
 Value Lookup(const std::map<std::string, Value>& table, const char* name) {
-    if (name == nullptr) return 0;
+    if (name == nullptr)
+        return 0;
     auto it = table.find(name);
     return it == table.end() ? Value{0} : it->second;
 }
@@ -211,10 +214,10 @@ void CSimBindings::Initialize() {
 
     char name[128];
 #define ORV_BIND_COMMAND(field, text) self->field = XPLMFindCommand(text);
-#define ORV_BIND_COMMAND8(field, text)                            \
-    for (int i = 0; i < 8; ++i) {                                 \
-        std::snprintf(name, sizeof name, text, i + 1);            \
-        self->field[i] = XPLMFindCommand(name);                   \
+#define ORV_BIND_COMMAND8(field, text)                 \
+    for (int i = 0; i < 8; ++i) {                      \
+        std::snprintf(name, sizeof name, text, i + 1); \
+        self->field[i] = XPLMFindCommand(name);        \
     }
     ORV_SIM_COMMANDS(ORV_BIND_COMMAND, ORV_BIND_COMMAND8)
 #undef ORV_BIND_COMMAND
@@ -230,7 +233,8 @@ void CSimBindings::Initialize() {
     for (int32_t i = 0; i < static_cast<int32_t>(std::size(kJoystickButtonNames)); ++i)
         self->JoystickButtonTable.emplace(kJoystickButtonNames[i], i + 1);
     AddVirtualKeyRuns(self->VirtualKeyTable);
-    for (const VirtualKey& key : kVirtualKeys) self->VirtualKeyTable.emplace(key.name, key.code);
+    for (const VirtualKey& key : kVirtualKeys)
+        self->VirtualKeyTable.emplace(key.name, key.code);
 }
 
 void CSimBindings::SendKeyStrokeByName(const char* name) const {
@@ -251,7 +255,8 @@ uint8_t CSimBindings::GetVirtualKeyCodeByName(const char* name) const {
 
 void CSimBindings::SetDataviAll(XPLMDataRef dataRef, int32_t value) const {
     int count = XPLMGetDatavi(dataRef, nullptr, 0, 0);
-    if (count <= 0) return;
+    if (count <= 0)
+        return;
     std::vector<int> values(static_cast<std::size_t>(count), value);
     XPLMSetDatavi(dataRef, values.data(), 0, count);
 }

@@ -40,21 +40,25 @@ void StoreDepth(uint32_t depth) {
 }  // namespace
 
 void WriteTrace(int32_t level, int32_t keyword, int32_t kind, const wchar_t* format, ...) {
-    if (!TracePasses(level, keyword)) return;
+    if (!TracePasses(level, keyword))
+        return;
 
     wchar_t line[kLineCharacters + 1] = {};
     int indent = 0;
     uint32_t depth = ReadDepth();
     if (depth != 0) {
-        if (kind == TRACE_KIND_LEAVE) StoreDepth(--depth);
+        if (kind == TRACE_KIND_LEAVE)
+            StoreDepth(--depth);
         uint64_t spaces = static_cast<uint64_t>(depth) * 4;
         indent = spaces > kLineCharacters ? kLineCharacters : static_cast<int>(spaces);
-        for (int i = 0; i < indent; ++i) line[i] = L' ';
+        for (int i = 0; i < indent; ++i)
+            line[i] = L' ';
     }
 
     // The message gets 511 characters, or what the indentation leaves of the line.
     int room = kLineCharacters - indent;
-    if (room > kMessageCharacters) room = kMessageCharacters;
+    if (room > kMessageCharacters)
+        room = kMessageCharacters;
     if (room > 0) {
         va_list args;
         va_start(args, format);
@@ -67,7 +71,8 @@ void WriteTrace(int32_t level, int32_t keyword, int32_t kind, const wchar_t* for
         g_trace.registration.load(kRelaxed), static_cast<uint8_t>(level),
         static_cast<uint64_t>(static_cast<int64_t>(keyword)), line);
 
-    if (kind == TRACE_KIND_ENTER) StoreDepth(depth + 1);
+    if (kind == TRACE_KIND_ENTER)
+        StoreDepth(depth + 1);
 }
 
 void TraceHexDump(const void* data, uint32_t length) {
@@ -77,7 +82,8 @@ void TraceHexDump(const void* data, uint32_t length) {
 
     std::size_t characters = static_cast<std::size_t>(length) * 3 + 1;
     wchar_t* text = new (std::nothrow) wchar_t[characters];
-    if (text == nullptr) return;
+    if (text == nullptr)
+        return;
     const auto* bytes = static_cast<const unsigned char*>(data);
     wchar_t* out = text;
     for (uint32_t i = 0; i < length; ++i) {

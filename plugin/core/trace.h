@@ -123,9 +123,11 @@ struct FunctionName {
 // Whether word starts at text[i] (word given with its terminator).
 template <std::size_t N, std::size_t M>
 constexpr bool StartsAt(const char (&text)[N], std::size_t i, const char (&word)[M]) {
-    if (i + M - 1 > N - 1) return false;
+    if (i + M - 1 > N - 1)
+        return false;
     for (std::size_t k = 0; k + 1 < M; ++k)
-        if (text[i + k] != word[k]) return false;
+        if (text[i + k] != word[k])
+            return false;
     return true;
 }
 
@@ -140,8 +142,10 @@ consteval FunctionName<N> QualifiedName(const char (&pretty)[N]) {
     int angle = 0;
     for (std::size_t i = 0; i + 1 < N; ++i) {
         char c = pretty[i];
-        if (c == '<') ++angle;
-        if (c == '>') --angle;
+        if (c == '<')
+            ++angle;
+        if (c == '>')
+            --angle;
         if (StartsAt(pretty, i, kClangAnonymous)) {
             i += sizeof(kClangAnonymous) - 2;
             continue;
@@ -155,8 +159,10 @@ consteval FunctionName<N> QualifiedName(const char (&pretty)[N]) {
     angle = 0;
     for (std::size_t i = open; i > 0; --i) {
         char c = pretty[i - 1];
-        if (c == '>' || c == ')') ++angle;
-        if (c == '<' || c == '(') --angle;
+        if (c == '>' || c == ')')
+            ++angle;
+        if (c == '<' || c == '(')
+            --angle;
         if (c == ' ' && angle == 0) {
             begin = i;
             break;
@@ -186,7 +192,7 @@ consteval FunctionName<N> QualifiedName(const char (&pretty)[N]) {
 #if defined(_MSC_VER)
 #define ORV_TRACE_SCOPE(keyword) ::Orv::TraceScope orvTraceScope_(keyword, __FUNCTION__)
 #else
-#define ORV_TRACE_SCOPE(keyword)                                                         \
+#define ORV_TRACE_SCOPE(keyword)                                                                \
     static constexpr auto orvFunctionName_ = ::Orv::Detail::QualifiedName(__PRETTY_FUNCTION__); \
     ::Orv::TraceScope orvTraceScope_(keyword, orvFunctionName_.text)
 #endif

@@ -18,7 +18,8 @@ void PauseResumeGlassLinkService(bool pause) {
     ORV_TRACE_SCOPE(TRACE_KEYWORD_UTILITY);
     Platform::Handle event = Platform::NamedEvents().OpenEvent(
         Platform::kEventAllAccess, false, pause ? kPauseEventName : kResumeEventName);
-    if (event == nullptr) return;  // the service program is not there
+    if (event == nullptr)
+        return;  // the service program is not there
     Platform::Sync().SetEvent(event);
     Platform::Sync().CloseHandle(event);
 }
@@ -38,7 +39,8 @@ int32_t EnumDeviceInterface(const Platform::Guid* interfaceClass, EnumDeviceInte
         uint32_t size = interfaces.GetInterfaceDetailSize(list, index);
         WriteTrace(TRACE_LEVEL_DETAIL, TRACE_KEYWORD_UTILITY, TRACE_KIND_MESSAGE,
                    L"The required byte size of the device path is %d", size);
-        if (size == 0) continue;
+        if (size == 0)
+            continue;
         std::wstring path;
         if (!interfaces.GetInterfacePath(list, index, &path)) {
             WriteTrace(TRACE_LEVEL_FAILURE, TRACE_KEYWORD_UTILITY, TRACE_KIND_MESSAGE,
@@ -60,7 +62,8 @@ template <typename Text>
 static Text LowerAscii(const Text& text) {
     Text lower(text);
     for (auto& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<typename Text::value_type>(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<typename Text::value_type>(c - 'A' + 'a');
     return lower;
 }
 
@@ -136,7 +139,8 @@ void SimulateInput(const std::string& keys, bool pressed) {
         std::string name = "VK_";
         for (std::size_t i = begin; i < (end == std::string::npos ? keys.size() : end); ++i) {
             char c = keys[i];
-            if (c == ' ') continue;
+            if (c == ' ')
+                continue;
             name += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
         }
         uint8_t code = bindings->GetVirtualKeyCodeByName(name.c_str());
@@ -146,7 +150,8 @@ void SimulateInput(const std::string& keys, bool pressed) {
         event.flags = pressed ? Platform::kKeyEventScanCode
                               : Platform::kKeyEventScanCode | Platform::kKeyEventKeyUp;
         events.push_back(event);
-        if (end == std::string::npos) break;
+        if (end == std::string::npos)
+            break;
         begin = end + 1;
     }
     Platform::Keyboard().SendInput(events.data(), static_cast<uint32_t>(events.size()));

@@ -20,7 +20,8 @@ public:
             cut_ = true;
     }
     void Repeat(wchar_t c, std::size_t count) {
-        for (std::size_t i = 0; i < count && !cut_; ++i) Put(c);
+        for (std::size_t i = 0; i < count && !cut_; ++i)
+            Put(c);
     }
     int Finish() {
         buffer_[length_] = L'\0';
@@ -51,13 +52,16 @@ void Padded(Sink& out, const Conversion& conv, std::size_t len, PutFn put) {
     std::size_t pad = conv.width > 0 && static_cast<std::size_t>(conv.width) > len
                           ? static_cast<std::size_t>(conv.width) - len
                           : 0;
-    if (!conv.leftAlign) out.Repeat(L' ', pad);
+    if (!conv.leftAlign)
+        out.Repeat(L' ', pad);
     put();
-    if (conv.leftAlign) out.Repeat(L' ', pad);
+    if (conv.leftAlign)
+        out.Repeat(L' ', pad);
 }
 
 void PutNarrowString(Sink& out, const Conversion& conv, const char* s) {
-    if (s == nullptr) s = "(null)";
+    if (s == nullptr)
+        s = "(null)";
     std::size_t len = std::strlen(s);
     if (conv.precision >= 0 && static_cast<std::size_t>(conv.precision) < len)
         len = static_cast<std::size_t>(conv.precision);
@@ -68,27 +72,32 @@ void PutNarrowString(Sink& out, const Conversion& conv, const char* s) {
 }
 
 void PutWideString(Sink& out, const Conversion& conv, const wchar_t* s) {
-    if (s == nullptr) s = L"(null)";
+    if (s == nullptr)
+        s = L"(null)";
     std::size_t len = std::wcslen(s);
     if (conv.precision >= 0 && static_cast<std::size_t>(conv.precision) < len)
         len = static_cast<std::size_t>(conv.precision);
     Padded(out, conv, len, [&] {
-        for (std::size_t i = 0; i < len; ++i) out.Put(s[i]);
+        for (std::size_t i = 0; i < len; ++i)
+            out.Put(s[i]);
     });
 }
 
 // Numbers go through the C library's narrow printf, which formats digits the
 // same way on every platform, and are widened character by character.
 void PutNarrow(Sink& out, const char* text) {
-    for (; *text != '\0'; ++text) out.Put(static_cast<wchar_t>(static_cast<unsigned char>(*text)));
+    for (; *text != '\0'; ++text)
+        out.Put(static_cast<wchar_t>(static_cast<unsigned char>(*text)));
 }
 
 void BuildNarrowFormat(char* dst, std::size_t size, const Conversion& conv, const char* lengthText,
-                     char conversion) {
+                       char conversion) {
     char width[16] = "";
     char precision[16] = "";
-    if (conv.width >= 0) std::snprintf(width, sizeof width, "%d", conv.width);
-    if (conv.precision >= 0) std::snprintf(precision, sizeof precision, ".%d", conv.precision);
+    if (conv.width >= 0)
+        std::snprintf(width, sizeof width, "%d", conv.width);
+    if (conv.precision >= 0)
+        std::snprintf(precision, sizeof precision, ".%d", conv.precision);
     std::snprintf(dst, size, "%%%s%s%s%s%c", conv.flags, width, precision, lengthText, conversion);
 }
 
@@ -97,9 +106,11 @@ constexpr int kMaxNumberWidth = 600;
 }  // namespace
 
 int FormatWideV(wchar_t* buffer, std::size_t size, const wchar_t* format, va_list args) {
-    if (buffer == nullptr || size == 0) return -1;
+    if (buffer == nullptr || size == 0)
+        return -1;
     Sink out(buffer, size);
-    if (format == nullptr) return out.Finish();
+    if (format == nullptr)
+        return out.Finish();
 
     for (const wchar_t* p = format; *p != L'\0' && !out.Full(); ++p) {
         if (*p != L'%') {
@@ -113,14 +124,17 @@ int FormatWideV(wchar_t* buffer, std::size_t size, const wchar_t* format, va_lis
         }
         Conversion conv;
         for (; *p == L'-' || *p == L'+' || *p == L' ' || *p == L'#' || *p == L'0'; ++p) {
-            if (*p == L'-') conv.leftAlign = true;
-            if (conv.flagCount < 7) conv.flags[conv.flagCount++] = static_cast<char>(*p);
+            if (*p == L'-')
+                conv.leftAlign = true;
+            if (conv.flagCount < 7)
+                conv.flags[conv.flagCount++] = static_cast<char>(*p);
         }
         if (*p == L'*') {
             conv.width = va_arg(args, int);
             if (conv.width < 0) {
                 conv.leftAlign = true;
-                if (conv.flagCount < 7) conv.flags[conv.flagCount++] = '-';
+                if (conv.flagCount < 7)
+                    conv.flags[conv.flagCount++] = '-';
                 conv.width = -conv.width;
             }
             ++p;
@@ -135,11 +149,14 @@ int FormatWideV(wchar_t* buffer, std::size_t size, const wchar_t* format, va_lis
                 conv.precision = va_arg(args, int);
                 ++p;
             } else {
-                for (; *p >= L'0' && *p <= L'9'; ++p) conv.precision = conv.precision * 10 + (*p - L'0');
+                for (; *p >= L'0' && *p <= L'9'; ++p)
+                    conv.precision = conv.precision * 10 + (*p - L'0');
             }
         }
-        if (conv.width > kMaxNumberWidth) conv.width = kMaxNumberWidth;
-        if (conv.precision > kMaxNumberWidth) conv.precision = kMaxNumberWidth;
+        if (conv.width > kMaxNumberWidth)
+            conv.width = kMaxNumberWidth;
+        if (conv.precision > kMaxNumberWidth)
+            conv.precision = kMaxNumberWidth;
 
         using Length = Conversion::Length;
         if (*p == L'h') {
@@ -185,7 +202,8 @@ int FormatWideV(wchar_t* buffer, std::size_t size, const wchar_t* format, va_lis
         }
 
         wchar_t conversion = *p;
-        if (conversion == L'\0') break;
+        if (conversion == L'\0')
+            break;
         char number[kMaxNumberWidth + 64];
         char narrowFormat[48];
         switch (conversion) {
@@ -193,8 +211,10 @@ int FormatWideV(wchar_t* buffer, std::size_t size, const wchar_t* format, va_lis
             case L'S': {
                 // Windows: in a wide format %s is wide and %S narrow; h and l/w override.
                 bool wide = conversion == L's';
-                if (conv.length == Length::Short) wide = false;
-                if (conv.length == Length::Long || conv.length == Length::Wide) wide = true;
+                if (conv.length == Length::Short)
+                    wide = false;
+                if (conv.length == Length::Long || conv.length == Length::Wide)
+                    wide = true;
                 if (wide)
                     PutWideString(out, conv, va_arg(args, const wchar_t*));
                 else
@@ -204,8 +224,10 @@ int FormatWideV(wchar_t* buffer, std::size_t size, const wchar_t* format, va_lis
             case L'c':
             case L'C': {
                 bool wide = conversion == L'c';
-                if (conv.length == Length::Short) wide = false;
-                if (conv.length == Length::Long || conv.length == Length::Wide) wide = true;
+                if (conv.length == Length::Short)
+                    wide = false;
+                if (conv.length == Length::Long || conv.length == Length::Wide)
+                    wide = true;
                 int value = va_arg(args, int);
                 wchar_t c = wide ? static_cast<wchar_t>(value)
                                  : static_cast<wchar_t>(static_cast<unsigned char>(value));
@@ -230,9 +252,9 @@ int FormatWideV(wchar_t* buffer, std::size_t size, const wchar_t* format, va_lis
                             std::snprintf(number, sizeof number, narrowFormat,
                                           static_cast<long long>(va_arg(args, long long)));
                         else
-                            std::snprintf(number, sizeof number, narrowFormat,
-                                          static_cast<unsigned long long>(
-                                              va_arg(args, unsigned long long)));
+                            std::snprintf(
+                                number, sizeof number, narrowFormat,
+                                static_cast<unsigned long long>(va_arg(args, unsigned long long)));
                         break;
                     case Length::Long:
                         // Windows long is 32 bits.
@@ -268,7 +290,8 @@ int FormatWideV(wchar_t* buffer, std::size_t size, const wchar_t* format, va_lis
             case L'G':
             case L'a':
             case L'A':
-                BuildNarrowFormat(narrowFormat, sizeof narrowFormat, conv, "", static_cast<char>(conversion));
+                BuildNarrowFormat(narrowFormat, sizeof narrowFormat, conv, "",
+                                  static_cast<char>(conversion));
                 if (conv.length == Length::LongDouble)
                     std::snprintf(number, sizeof number, narrowFormat,
                                   static_cast<double>(va_arg(args, long double)));

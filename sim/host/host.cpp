@@ -139,8 +139,9 @@ bool Host::InstallService(std::string* error) {
     display.stopPendingPolls = 2;
     Sim::InstallScriptedService(Service::kDisplayServiceName, display);
     Sim::SetServiceObserver([this](const std::wstring& name, uint32_t state) {
-        Log(log_.Begin("service").Str("name", Sim::ToUtf8(name)).Str("state",
-                                                                      Sim::ServiceStateName(state)));
+        Log(log_.Begin("service")
+                .Str("name", Sim::ToUtf8(name))
+                .Str("state", Sim::ServiceStateName(state)));
     });
     // The service program installs itself under this program's path, so
     // the manager runs it here, in-process, when it starts the service.
@@ -358,16 +359,19 @@ namespace {
 
 std::string Lower(std::string text) {
     for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     return text;
 }
 
 bool ParseHexBytes(const std::string& text, std::vector<uint8_t>* bytes) {
-    if (text.size() % 2 != 0) return false;
+    if (text.size() % 2 != 0)
+        return false;
     bytes->clear();
     for (size_t i = 0; i < text.size(); i += 2) {
         uint64_t value = 0;
-        if (!ParseHex(text.substr(i, 2), &value)) return false;
+        if (!ParseHex(text.substr(i, 2), &value))
+            return false;
         bytes->push_back(static_cast<uint8_t>(value));
     }
     return true;
@@ -428,7 +432,8 @@ bool Host::Plug(const std::vector<std::string>& words, std::string* error) {
         }
     }
     int n = ++kindCounts_[kind->name];
-    if (id.empty()) id = std::string(kind->name) + "-" + std::to_string(n);
+    if (id.empty())
+        id = std::string(kind->name) + "-" + std::to_string(n);
     if (devices_.count(id) != 0 && devices_[id].present) {
         *error = "plug: device " + id + " is plugged already";
         return false;
@@ -463,7 +468,8 @@ bool Host::FindDevice(const std::string& id, Plugged** device, std::string* erro
 
 bool Host::Unplug(const std::string& id, std::string* error) {
     Plugged* device = nullptr;
-    if (!FindDevice(id, &device, error)) return false;
+    if (!FindDevice(id, &device, error))
+        return false;
     device->present = false;
     Log(log_.Begin("detach").Str("device", id).Str("kind", device->kind).Str("path", device->path));
     Sim::UnplugDevice(device->device);
@@ -474,7 +480,8 @@ bool Host::Unplug(const std::string& id, std::string* error) {
 bool Host::Buttons(const std::string& id, const std::vector<uint16_t>& usages, bool down,
                    std::string* error) {
     Plugged* device = nullptr;
-    if (!FindDevice(id, &device, error)) return false;
+    if (!FindDevice(id, &device, error))
+        return false;
     if (!Sim::SetButtons(device->device, usages, down)) {
         *error = "device " + id + " sends no buttons";
         return false;
@@ -485,7 +492,8 @@ bool Host::Buttons(const std::string& id, const std::vector<uint16_t>& usages, b
 
 bool Host::Report(const std::string& id, const std::vector<uint8_t>& bytes, std::string* error) {
     Plugged* device = nullptr;
-    if (!FindDevice(id, &device, error)) return false;
+    if (!FindDevice(id, &device, error))
+        return false;
     Sim::SendInputReport(device->device, bytes);
     Sim::Settle();
     return true;
@@ -494,9 +502,11 @@ bool Host::Report(const std::string& id, const std::vector<uint8_t>& bytes, std:
 bool Host::Fault(const std::string& id, const std::string& what, const std::string& arg,
                  std::string* error) {
     Plugged* device = nullptr;
-    if (!FindDevice(id, &device, error)) return false;
+    if (!FindDevice(id, &device, error))
+        return false;
     uint64_t value = 0;
-    if (!arg.empty()) ParseUnsigned(arg, 0xFFFFFFFFull, &value);
+    if (!arg.empty())
+        ParseUnsigned(arg, 0xFFFFFFFFull, &value);
     Sim::DeviceFault fault;
     if (what == "open") {
         fault = Sim::DeviceFault::Open;
@@ -519,7 +529,8 @@ bool Host::Fault(const std::string& id, const std::string& what, const std::stri
 
 void Host::PlugEveryKind() {
     std::string error;
-    for (const std::string& kind : SupportedKindNames()) Plug({kind}, &error);
+    for (const std::string& kind : SupportedKindNames())
+        Plug({kind}, &error);
 }
 
 void Host::OnCommand(CommandOp op, const std::string& name, bool nullHandle) {

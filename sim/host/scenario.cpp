@@ -173,7 +173,8 @@ bool CheckCommand(const Command& command, std::string* error) {
         if (!takesArg && what != "serial" && what != "silent")
             return check.Fail("unknown fault '" + what + "'");
         if (takesArg != (args.size() == 3))
-            return check.Fail("fault " + what + (takesArg ? " takes a number" : " takes no number"));
+            return check.Fail("fault " + what +
+                              (takesArg ? " takes a number" : " takes no number"));
         uint64_t value = 0;
         if (takesArg && !ParseUnsigned(args[2], 0xFFFFFFFFull, &value))
             return check.Fail("bad number '" + args[2] + "'");
@@ -305,7 +306,8 @@ bool RunScenario(const Scenario& scenario, Host* host, std::string* error) {
         } else if (name == "report") {
             std::vector<uint8_t> bytes;
             for (size_t i = 0; i + 1 < args[1].size(); i += 2)
-                bytes.push_back(static_cast<uint8_t>(std::stoul(args[1].substr(i, 2), nullptr, 16)));
+                bytes.push_back(
+                    static_cast<uint8_t>(std::stoul(args[1].substr(i, 2), nullptr, 16)));
             if (!host->Report(args[0], bytes, &message))
                 return fail(command, message);
         } else if (name == "fault") {

@@ -28,10 +28,12 @@ std::string Mutate(std::string input, std::mt19937& random) {
                 input.insert(at, 1, static_cast<char>(random()));
                 break;
             case 1:
-                if (!input.empty() && at < input.size()) input.erase(at, 1 + random() % 16);
+                if (!input.empty() && at < input.size())
+                    input.erase(at, 1 + random() % 16);
                 break;
             case 2:
-                if (at < input.size()) input[at] = static_cast<char>(random());
+                if (at < input.size())
+                    input[at] = static_cast<char>(random());
                 break;
             default:
                 input.insert(at, input.substr(0, random() % 64));
@@ -56,7 +58,8 @@ int main(int argc, char** argv) {
         }
         for (const auto& file : files) {
             std::ifstream in(file, std::ios::binary);
-            inputs.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            inputs.emplace_back(std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>());
         }
     }
     std::mt19937 random(12345);

@@ -30,7 +30,8 @@ protected:
         fs::path dir = root_ / folder;
         fs::create_directories(dir);
         fs::path file = dir / "plane.acf";
-        if (content != nullptr) std::ofstream(file, std::ios::binary) << content;
+        if (content != nullptr)
+            std::ofstream(file, std::ios::binary) << content;
         XSim::SetUserAircraft("plane.acf", file.string());
         OrvAcfLoadSettings();
     }
@@ -50,7 +51,10 @@ struct AcfCase {
 
 TEST_F(AircraftSettingsTest, FilesGiveTheirLimits) {
     const std::string longLine(1 << 20, 'x');
-    const std::string binary("\x7f" "ELF\0\x01\x02P acf/_green_lo_oilP\0\xff 12\r\n", 30);
+    const std::string binary(
+        "\x7f"
+        "ELF\0\x01\x02P acf/_green_lo_oilP\0\xff 12\r\n",
+        30);
     const std::string longProperty = "P acf/_green_lo_oilP 22 " + longLine + "\n";
     const AcfCase cases[] = {
         {"rotor limit of a helicopter", "Aircraft/Helicopters/Bell",
@@ -61,8 +65,8 @@ TEST_F(AircraftSettingsTest, FilesGiveTheirLimits) {
         {"no oil property", "Aircraft/GA", "P acf/_green_hi_oilP 90\n", 0, 0.0f, 0.0f},
         {"the last oil line wins", "Aircraft/GA",
          "P acf/_green_lo_oilP 20\r\nP acf/_green_lo_oilP 25\r\n", 0, 25.0f, 0.0f},
-        {"a longer name that begins alike", "Aircraft/GA", "P acf/_green_lo_oilP_x 30\n", 0,
-         30.0f, 0.0f},
+        {"a longer name that begins alike", "Aircraft/GA", "P acf/_green_lo_oilP_x 30\n", 0, 30.0f,
+         0.0f},
         {"missing file", "Aircraft/HELICOPTER/Gone", nullptr, 1, 0.0f, 0.0f},
         {"missing third field", "Aircraft/helicopter",
          "P acf/_green_lo_oilP\nP acf/_RSC_mingreen_ENGN\n", 1, 15.0f, 0.0f},

@@ -16,16 +16,16 @@ protected:
 
 TEST_F(SimBindingsTest, EveryHandleResolvesInTheSimulator) {
     int unresolved = 0;
-#define ORV_CHECK_COMMAND(field, name)       \
-    if (bindings.field == nullptr) {         \
-        ADD_FAILURE() << name;               \
-        ++unresolved;                        \
+#define ORV_CHECK_COMMAND(field, name) \
+    if (bindings.field == nullptr) {   \
+        ADD_FAILURE() << name;         \
+        ++unresolved;                  \
     }
-#define ORV_CHECK_COMMAND8(field, name)      \
+#define ORV_CHECK_COMMAND8(field, name)       \
     for (XPLMCommandRef ref : bindings.field) \
-        if (ref == nullptr) {                \
-            ADD_FAILURE() << name;           \
-            ++unresolved;                    \
+        if (ref == nullptr) {                 \
+            ADD_FAILURE() << name;            \
+            ++unresolved;                     \
         }
     ORV_SIM_COMMANDS(ORV_CHECK_COMMAND, ORV_CHECK_COMMAND8)
     ORV_SIM_DATAREFS(ORV_CHECK_COMMAND)
@@ -67,12 +67,29 @@ TEST_F(SimBindingsTest, JoystickButtonsByName) {
 
 TEST_F(SimBindingsTest, VirtualKeyCodesByName) {
     const std::pair<const char*, int> cases[] = {
-        {"VK_2", 0x32},        {"VK_RETURN", 0x0D},   {"vk_return", 0},    {"VK_F1 ", 0},
-        {"VK_A", 0x41},        {"VK_W", 0x57},        {"VK_Z", 0x5A},      {"VK_LBUTTON", 0x01},
-        {"VK_SHIFT", 0x10},    {"VK_CONTROL", 0x11},  {"VK_MENU", 0x12},   {"VK_SPACE", 0x20},
-        {"VK_NUMPAD0", 0x60},  {"VK_NUMPAD9", 0x69},  {"VK_F1", 0x70},     {"VK_F24", 0x87},
-        {"VK_OEM_NEC_EQUAL", 0x92}, {"VK_LSHIFT", 0xA0}, {"VK_OEM_1", 0xBA}, {"VK_OEM_4", 0xDB},
-        {"VK_PACKET", 0xE7},   {"VK_CTRL", 0},        {"", 0},
+        {"VK_2", 0x32},
+        {"VK_RETURN", 0x0D},
+        {"vk_return", 0},
+        {"VK_F1 ", 0},
+        {"VK_A", 0x41},
+        {"VK_W", 0x57},
+        {"VK_Z", 0x5A},
+        {"VK_LBUTTON", 0x01},
+        {"VK_SHIFT", 0x10},
+        {"VK_CONTROL", 0x11},
+        {"VK_MENU", 0x12},
+        {"VK_SPACE", 0x20},
+        {"VK_NUMPAD0", 0x60},
+        {"VK_NUMPAD9", 0x69},
+        {"VK_F1", 0x70},
+        {"VK_F24", 0x87},
+        {"VK_OEM_NEC_EQUAL", 0x92},
+        {"VK_LSHIFT", 0xA0},
+        {"VK_OEM_1", 0xBA},
+        {"VK_OEM_4", 0xDB},
+        {"VK_PACKET", 0xE7},
+        {"VK_CTRL", 0},
+        {"", 0},
     };
     for (const auto& [name, code] : cases)
         EXPECT_EQ(bindings.GetVirtualKeyCodeByName(name), code) << name;

@@ -25,19 +25,22 @@ protected:
     }
     void SetUp() override { Sim::Reset(Sim::TimeMode::Virtual); }
     void TearDown() override {
-        if (attached_) DllEntry(DLL_REASON_PROCESS_DETACH);
+        if (attached_)
+            DllEntry(DLL_REASON_PROCESS_DETACH);
         session_.reset();
     }
 
     std::vector<std::wstring> Texts() const {
         std::vector<std::wstring> texts;
-        for (const auto& r : records_) texts.push_back(r.text);
+        for (const auto& r : records_)
+            texts.push_back(r.text);
         return texts;
     }
     // The texts after the module's own DLL_PROCESS_ATTACH line.
     std::vector<std::wstring> TextsAfterAttach() const {
         std::vector<std::wstring> texts = Texts();
-        if (!texts.empty() && texts.front() == L"DLL_PROCESS_ATTACH") texts.erase(texts.begin());
+        if (!texts.empty() && texts.front() == L"DLL_PROCESS_ATTACH")
+            texts.erase(texts.begin());
         return texts;
     }
     void Clear() { records_.clear(); }

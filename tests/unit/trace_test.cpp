@@ -70,7 +70,8 @@ TEST_F(TraceTest, EntryAndExitLinesIndentTheCallTree) {
 struct Probe {
     static int Run(bool early) {
         ORV_TRACE_SCOPE(TRACE_KEYWORD_UTILITY);
-        if (early) return 1;
+        if (early)
+            return 1;
         WriteTrace(2, TRACE_KEYWORD_UTILITY, TRACE_KIND_MESSAGE, L"late");
         return 2;
     }
@@ -105,7 +106,8 @@ TEST_F(TraceTest, LongMessagesAreCutAtTheLine) {
     Clear();
     const std::wstring message(600, L'm');
     WriteTrace(2, 1, TRACE_KIND_MESSAGE, L"%s", message.c_str());
-    for (int i = 0; i < 3; ++i) WriteTrace(3, 1, TRACE_KIND_ENTER, L"e");
+    for (int i = 0; i < 3; ++i)
+        WriteTrace(3, 1, TRACE_KIND_ENTER, L"e");
     WriteTrace(2, 1, TRACE_KIND_MESSAGE, L"%s", message.c_str());
     ASSERT_EQ(records_.size(), 5u);
     EXPECT_EQ(records_[0].text, std::wstring(511, L'm'));
@@ -115,7 +117,8 @@ TEST_F(TraceTest, LongMessagesAreCutAtTheLine) {
 TEST_F(TraceTest, DeepIndentationLeavesNoRoomForTheMessage) {
     Attach(3, kAllButTop);
     Clear();
-    for (int i = 0; i < 200; ++i) WriteTrace(3, 1, TRACE_KIND_ENTER, L"e");
+    for (int i = 0; i < 200; ++i)
+        WriteTrace(3, 1, TRACE_KIND_ENTER, L"e");
     WriteTrace(2, 1, TRACE_KIND_MESSAGE, L"lost");
     EXPECT_EQ(records_.back().text, std::wstring(512, L' '));
 }

@@ -22,16 +22,38 @@ struct IntCase {
 TEST(ConvertIntValueToStringTest, EveryFormat) {
     const std::string dark2 = "\x7f\x7f";
     const IntCase cases[] = {
-        {118, 0, "118"},        {-5, 0, "-5"},          {1234567, 0, "12345"},
-        {118, 1, "  118"},      {-5, 1, "   -5"},       {7, 1, "    7"},
-        {118, 2, dark2 + "118"}, {-5, 2, dark2 + "005"}, {12345, 2, dark2 + "345"},
-        {118, 3, "118"},        {-5, 3, "-05"},         {12345, 3, "12345"},
-        {118, 4, "\x7f" "0118"}, {-5, 4, "\x7f" "0005"}, {123456, 4, "\x7f" "2345"},
-        {118, 5, "0118"},       {-5, 5, "-005"},
-        {118, 6, "1.18"},       {-5, 6, "-0.05"},       {11805, 6, "118.05"},
+        {118, 0, "118"},
+        {-5, 0, "-5"},
+        {1234567, 0, "12345"},
+        {118, 1, "  118"},
+        {-5, 1, "   -5"},
+        {7, 1, "    7"},
+        {118, 2, dark2 + "118"},
+        {-5, 2, dark2 + "005"},
+        {12345, 2, dark2 + "345"},
+        {118, 3, "118"},
+        {-5, 3, "-05"},
+        {12345, 3, "12345"},
+        {118, 4,
+         "\x7f"
+         "0118"},
+        {-5, 4,
+         "\x7f"
+         "0005"},
+        {123456, 4,
+         "\x7f"
+         "2345"},
+        {118, 5, "0118"},
+        {-5, 5, "-005"},
+        {118, 6, "1.18"},
+        {-5, 6, "-0.05"},
+        {11805, 6, "118.05"},
         {123456, 6, "1234.5"},
-        {118, 7, "0011.8"},     {-5, 7, "-000.5"},      {1234, 7, "0123.4"},
-        {118, 8, ""},           {118, -1, ""},
+        {118, 7, "0011.8"},
+        {-5, 7, "-000.5"},
+        {1234, 7, "0123.4"},
+        {118, 8, ""},
+        {118, -1, ""},
     };
     for (const IntCase& c : cases)
         EXPECT_EQ(UTILITY::ConvertIntValueToString(c.value, c.format), c.text)
@@ -55,10 +77,11 @@ TEST_F(UtilityTraceTest, ProfileFolderIsBesideThePublicDocuments) {
     Sim::SetPublicDocumentsFolder(L"");
     Clear();
     EXPECT_EQ(UTILITY::GetProfileFolder(), L"");
-    EXPECT_EQ(TextsAfterAttach(),
-              (std::vector<std::wstring>{L">>Orv::UTILITY::GetProfileFolder",
-                                         L"    Failed in calling SHGetKnownFolderPath due to 0x80004005",
-                                         L"<<Orv::UTILITY::GetProfileFolder"}));
+    EXPECT_EQ(
+        TextsAfterAttach(),
+        (std::vector<std::wstring>{L">>Orv::UTILITY::GetProfileFolder",
+                                   L"    Failed in calling SHGetKnownFolderPath due to 0x80004005",
+                                   L"<<Orv::UTILITY::GetProfileFolder"}));
 }
 
 class SimulateInputTest : public ::testing::Test {
@@ -112,9 +135,8 @@ protected:
 
 TEST_F(HandOverTest, SignalsTheServiceEventsWhenTheyExist) {
     std::vector<std::pair<std::wstring, bool>> seen;
-    Sim::SetNamedEventObserver([&](const std::wstring& name, bool opened) {
-        seen.emplace_back(name, opened);
-    });
+    Sim::SetNamedEventObserver(
+        [&](const std::wstring& name, bool opened) { seen.emplace_back(name, opened); });
     UTILITY::PauseResumeGlassLinkService(true);  // no service program: nothing happens
     Platform::Handle pause = Platform::NamedEvents().CreateEvent(false, false, kPauseEventName);
     Platform::Handle resume = Platform::NamedEvents().CreateEvent(false, false, kResumeEventName);

@@ -39,7 +39,8 @@ TEST(WideFormatTest, StringConversionsHaveTheirWindowsMeaning) {
         {L"4294967295 -1", Format(L"%lu %lld", 0xFFFFFFFFul, -1ll)},
         {L"100%", Format(L"100%%")},
     };
-    for (const FormatCase& c : cases) EXPECT_EQ(c.actual, c.expected);
+    for (const FormatCase& c : cases)
+        EXPECT_EQ(c.actual, c.expected);
 }
 
 TEST(WideFormatTest, OutputIsCutAndTerminated) {
