@@ -64,6 +64,7 @@ void BM_EmptyFrame(benchmark::State& state) {
     char name[256], signature[256], description[256];
     XPluginStart(name, signature, description);
     XPluginEnable();
+    if (Orv::XSim::FlightLoopCount() != 1) state.SkipWithError("the plugin did not start");
     for (auto _ : state)
         Orv::XSim::RunFrame(0.02f);
     XPluginDisable();

@@ -23,6 +23,7 @@
 #include "platform/sim/sim_devices.h"
 #include "platform/sim/sim_devices_internal.h"
 #include "platform/sim/sim_hid_descriptor.h"
+#include "platform/sim/sim_internal.h"
 #include "platform/sync.h"
 
 namespace Orv::Sim {
@@ -757,6 +758,8 @@ void ResetDevices() {
     }
     Detail::ResetMessageWindows();
 }
+
+void Detail::ResetDeviceBus() { ResetDevices(); }
 
 }  // namespace Orv::Sim
 

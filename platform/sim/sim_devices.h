@@ -84,7 +84,7 @@ int MessageWindowCount();
 int DeviceNotificationCount();
 
 // Removes every device, handle, window and registration: a fresh bus.
-// Call after Reset, before the plugin runs.
+// Reset does it too.
 void ResetDevices();
 
 }  // namespace Orv::Sim

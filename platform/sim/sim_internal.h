@@ -8,5 +8,6 @@ void ResetKeyboard();
 void ResetKnownFolders();
 void ResetServices();
 void ResetDebugOutput();
+void ResetDeviceBus();
 
 }  // namespace Orv::Sim::Detail

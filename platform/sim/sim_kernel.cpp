@@ -950,7 +950,8 @@ void Reset(TimeMode mode) {
         k.realStartNs.store(SteadyNs());
         k.nextOrdinal = 2;
         k.nextThreadId = kFirstThreadId;
-        k.nextHandle = kFirstHandle;
+        // Handle values go on from the previous run: a handle kept across a
+        // Reset (a static object's) fails with 6 and never names a new object.
         k.host.reset();
         k.current = nullptr;
         t_self.reset();
@@ -960,6 +961,7 @@ void Reset(TimeMode mode) {
     Detail::ResetKnownFolders();
     Detail::ResetServices();
     Detail::ResetDebugOutput();
+    Detail::ResetDeviceBus();
 }
 
 TimeMode Mode() {

@@ -15,6 +15,8 @@
 #include "platform/sim/sim_platform.h"
 #include "platform/sync.h"
 #include "plugin/devices/avionex.h"
+#include "sdk/xplm.h"
+#include "sim/xplane/world.h"
 #include "tests/unit/device_test_support.h"
 #include "tests/unit/trace_fixture.h"
 
@@ -452,6 +454,27 @@ TEST_F(DeviceFrameworkTest, EnumDeviceInterfaceListsLowerCasePathsAndNames) {
     EXPECT_EQ(UTILITY::EnumDeviceInterface(&GUID_HID_INTERFACE, proc, &visit, nullptr), 1);
     EXPECT_EQ(visit.seen.size(), 1u);
     EXPECT_EQ(Sim::BusUsage().interfaceLists, 0);
+}
+
+}  // namespace
+}  // namespace Orv::Test
+
+namespace Orv::Test {
+namespace {
+
+// A fresh simulation platform (a new run, a new test) starts the plugin's
+// device manager again, with no state left from the previous run.
+TEST(DeviceManagerRestartTest, StartsAgainAfterAPlatformReset) {
+    for (int run = 0; run < 2; ++run) {
+        Sim::Reset(Sim::TimeMode::Virtual);
+        XSim::Reset();
+        DllEntry(DLL_REASON_PROCESS_ATTACH);
+        char name[256], signature[256], description[256];
+        EXPECT_EQ(XPluginStart(name, signature, description), 1) << "run " << run;
+        EXPECT_EQ(XSim::FlightLoopCount(), 1) << "run " << run;
+        XPluginStop();
+        DllEntry(DLL_REASON_PROCESS_DETACH);
+    }
 }
 
 }  // namespace
