@@ -82,8 +82,8 @@ PanelFactory CAvionex::SetPanelFactory(uint16_t productId, PanelFactory factory)
     PanelKind* kind = FindPanelKind(productId);
     if (kind == nullptr)
         return nullptr;
-    PanelFactory previous = kind->create;
-    kind->create = factory != nullptr ? factory : &MakePathPanel<CPanel>;
+    PanelFactory previous = kind->Factory();
+    kind->override = factory;
     return previous;
 }
 
@@ -297,7 +297,7 @@ void CAvionex::CreatePanelDevice(const std::wstring& path,
         return;
     }
     Line(TRACE_LEVEL_EVENT, kind->attachedLine, path.c_str());
-    std::unique_ptr<CPanel> panel = kind->create(path, physicalDeviceObjectName, this);
+    std::unique_ptr<CPanel> panel = kind->Factory()(path, physicalDeviceObjectName, this);
     if (panel == nullptr || !panel->Initialize()) {
         Line(TRACE_LEVEL_FAILURE, L"Failed in initializing the panel object");
         return;

@@ -76,7 +76,8 @@ public:
 
     // The registration point of the panel classes: the object made for a
     // supported product.  Products without a class of their own get a plain
-    // CPanel.  Returns the factory it replaces.  Set before Initialize.
+    // CPanel; a null factory restores the product's own class.  Returns the
+    // factory it replaces.  Set before Initialize.
     static PanelFactory SetPanelFactory(uint16_t productId, PanelFactory factory);
     // The same for the display device classes.
     static void SetGlassLinkFactory(GlassLinkKind kind, GlassLinkFactory factory,

@@ -11,8 +11,11 @@ namespace Orv {
 
 struct PanelKind {
     uint16_t productId;
-    const wchar_t* attachedLine;  // level 2, with the path
-    PanelFactory create;
+    const wchar_t* attachedLine;      // level 2, with the path
+    PanelFactory standard;            // the kind's own class
+    PanelFactory override = nullptr;  // set by CAvionex::SetPanelFactory
+
+    PanelFactory Factory() const { return override != nullptr ? override : standard; }
 };
 
 // The entry of a supported product, or null.
