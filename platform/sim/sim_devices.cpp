@@ -309,13 +309,9 @@ public:
     bool GetAttributes(Handle handle, Platform::HidAttributes* attributes) override {
         Bus& bus = B();
         Guard lk(bus.mu);
-        Sim::OpenDevice* open = Usable(bus, handle);
+        Sim::OpenDevice* open = Usable(bus, handle, attributes);
         if (open == nullptr)
             return false;
-        if (attributes == nullptr) {
-            SetError(Platform::kErrorInvalidParameter);
-            return false;
-        }
         attributes->vendorId = open->device->desc.vendorId;
         attributes->productId = open->device->desc.productId;
         attributes->versionNumber = open->device->desc.versionNumber;
@@ -325,13 +321,9 @@ public:
     bool GetPreparsedData(Handle handle, Platform::HidPreparsedData* data) override {
         Bus& bus = B();
         Guard lk(bus.mu);
-        Sim::OpenDevice* open = Usable(bus, handle);
+        Sim::OpenDevice* open = Usable(bus, handle, data);
         if (open == nullptr)
             return false;
-        if (data == nullptr) {
-            SetError(Platform::kErrorInvalidParameter);
-            return false;
-        }
         if (!open->device->descriptorOk) {
             SetError(Platform::kErrorInvalidData);
             return false;
@@ -539,6 +531,16 @@ private:
         }
         if (!open->device->present) {
             SetError(Platform::kErrorDeviceNotConnected);
+            return nullptr;
+        }
+        return open;
+    }
+
+    // The same, for a call whose output must not be null.
+    static Sim::OpenDevice* Usable(Bus& bus, Handle handle, const void* output) {
+        Sim::OpenDevice* open = Usable(bus, handle);
+        if (open != nullptr && output == nullptr) {
+            SetError(Platform::kErrorInvalidParameter);
             return nullptr;
         }
         return open;

@@ -12,6 +12,7 @@
 
 namespace {
 
+// Set by XPluginEnable, cleared by XPluginDisable; read only by the flight loop.
 bool g_enabled = false;
 
 // Copies text into an X-Plane buffer of 256 bytes: at most 254 characters
@@ -33,10 +34,6 @@ float FlightLoopCallback(float /*elapsedSinceLastCall*/, float /*elapsedSinceLas
 }
 
 }  // namespace
-
-bool Orv::PluginEnabled() {
-    return g_enabled;
-}
 
 ORV_PLUGIN_API int XPluginStart(char* outName, char* outSignature, char* outDescription) {
     using namespace Orv;

@@ -8,7 +8,4 @@ inline constexpr char kPluginName[] = "XValduraAvionex.1.2.6.0";
 inline constexpr char kPluginSignature[] = "XValduraAvionex.1.2.6.0";
 inline constexpr char kPluginDescription[] = "X-Plane 10 Plugin For Valdura Avionex V1.2.6.0";
 
-// Set by XPluginEnable, cleared by XPluginDisable; read by the flight loop.
-bool PluginEnabled();
-
 }  // namespace Orv
