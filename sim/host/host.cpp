@@ -19,6 +19,7 @@
 #include "service/orv_service.h"
 #include "sim/host/devices.h"
 #include "sim/host/options.h"
+#include "sim/host/panel_view.h"
 
 namespace fs = std::filesystem;
 
@@ -73,8 +74,18 @@ bool Host::Setup(std::string* error) {
         {
             std::lock_guard lock(deviceNamesMutex_);
             auto name = deviceNames_.find(id);
-            if (name != deviceNames_.end())
-                device = name->second;
+            if (name != deviceNames_.end()) {
+                Named& named = name->second;
+                device = named.id;
+                if (options_.view) {
+                    std::string shown = DescribeFeatureReport(named.productId, bytes);
+                    if (shown != named.shown) {
+                        named.shown = shown;
+                        std::erase(viewChanged_, id);
+                        viewChanged_.push_back(id);
+                    }
+                }
+            }
         }
         Log(log_.Begin("feature").Str("device", device).Str("bytes", text));
     });
@@ -289,13 +300,22 @@ void Host::Frames(uint64_t count) {
         Sim::Advance(options_.frameMs);
         XSim::RunFrame(static_cast<float>(options_.frameMs) / 1000.0f);
         Sim::Settle();
-        if (options_.view) {
-            std::FILE* out = options_.log == "-" ? stderr : stdout;
-            std::fprintf(out, "frame %llu  t=%llu ms  flight loops %d\n",
-                         static_cast<unsigned long long>(frame_),
-                         static_cast<unsigned long long>(Sim::Now()), XSim::FlightLoopCount());
-        }
+        if (options_.view)
+            PrintView();
     }
+}
+
+void Host::PrintView() {
+    std::FILE* out = options_.log == "-" ? stderr : stdout;
+    std::fprintf(out, "frame %llu  t=%llu ms  flight loops %d\n",
+                 static_cast<unsigned long long>(frame_),
+                 static_cast<unsigned long long>(Sim::Now()), XSim::FlightLoopCount());
+    std::lock_guard lock(deviceNamesMutex_);
+    for (Sim::DeviceId id : viewChanged_) {
+        const Named& named = deviceNames_[id];
+        std::fprintf(out, "  %-12s %s\n", named.id.c_str(), named.shown.c_str());
+    }
+    viewChanged_.clear();
 }
 
 void Host::Advance(uint32_t ms) {
@@ -449,7 +469,7 @@ bool Host::Plug(const std::vector<std::string>& words, std::string* error) {
     devices_[id] = plugged;
     {
         std::lock_guard lock(deviceNamesMutex_);
-        deviceNames_[handle] = id;
+        deviceNames_[handle] = Named{id, device.productId, {}};
     }
     Log(log_.Begin("attach").Str("device", id).Str("kind", kind->name).Str("path", plugged.path));
     Sim::Settle();

@@ -115,8 +115,17 @@ private:
     std::map<std::string, Plugged> devices_;
     std::map<std::string, int> kindCounts_;
     // Read by the feature observer, on whichever thread sends the report.
+    struct Named {
+        std::string id;
+        uint16_t productId = 0;
+        std::string shown;  // --view: what the device shows now
+    };
     std::mutex deviceNamesMutex_;
-    std::map<Sim::DeviceId, std::string> deviceNames_;
+    std::map<Sim::DeviceId, Named> deviceNames_;
+    // --view: the devices whose display changed since the last frame line,
+    // in the order they changed.
+    std::vector<Sim::DeviceId> viewChanged_;
+    void PrintView();
     Platform::Handle pauseEvent_ = nullptr;
     Platform::Handle resumeEvent_ = nullptr;
 };
