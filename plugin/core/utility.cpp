@@ -77,6 +77,16 @@ std::string ConvertStringToLower(const std::string& text) {
     return LowerAscii(text);
 }
 
+int32_t TruncateToInt(float value) {
+    if (value != value)
+        return 0;
+    if (value >= 2147483648.0f)
+        return INT32_MAX;
+    if (value <= -2147483648.0f)
+        return INT32_MIN;
+    return static_cast<int32_t>(value);
+}
+
 std::string ConvertIntValueToString(int32_t value, int32_t format) {
     ORV_TRACE_SCOPE(TRACE_KEYWORD_UTILITY);
     // snprintf cuts to size - 1 characters and terminates, as the bounded

@@ -36,6 +36,10 @@ std::string ConvertStringToLower(const std::string& text);
 // 7; any other format gives an empty text.  Character 0x7F stands for a
 // digit position left dark.
 std::string ConvertIntValueToString(int32_t value, int32_t format);
+// A float dataref's value as the displays take it: truncated toward zero,
+// NaN as 0 and a value beyond the 32-bit range as its nearest end (a plain
+// conversion of such a float has no defined result).
+int32_t TruncateToInt(float value);
 
 // The maker's profile folder: the public Documents folder and
 // "\Trimwise Profiles"; empty when the known folder cannot be found.

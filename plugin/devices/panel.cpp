@@ -56,6 +56,11 @@ void CPanel::OnButton(uint16_t /*usage*/, int32_t /*on*/) {
     ORV_TRACE_SCOPE(kKeyword);
 }
 
+void CPanel::RegisterButtons(uint16_t first, uint16_t last) {
+    for (uint32_t usage = first; usage <= last; ++usage)
+        buttonStates[static_cast<uint16_t>(usage)] = 0;
+}
+
 bool CPanel::Initialize() {
     ORV_TRACE_SCOPE(kKeyword);
     Platform::IHid& hid = Platform::Hid();

@@ -56,6 +56,9 @@ public:
     const std::wstring& GetDevicePath() const { return devicePath; }
 
 protected:
+    // Registers the usages first to last, each off.
+    void RegisterButtons(uint16_t first, uint16_t last);
+
     Platform::Handle deviceHandle = nullptr;
     Platform::Handle overlappedHandle = nullptr;
     uint16_t inputReportLength = 0;

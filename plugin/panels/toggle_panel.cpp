@@ -60,11 +60,6 @@ void CommandEach(XPLMCommandRef (&commands)[8], int count) {
         XPLMCommandOnce(commands[k]);
 }
 
-void Register(std::map<uint16_t, int32_t>& states, uint16_t first, uint16_t last) {
-    for (uint16_t usage = first; usage <= last; ++usage)
-        states[usage] = 0;
-}
-
 }  // namespace
 
 CTogglePanel::CTogglePanel(const std::wstring& path) : CPanel(path) {
@@ -82,7 +77,7 @@ void CTogglePanel::OnInitialize() {
 
 void CTogglePanel::InitLightSystem() {
     ORV_TRACE_SCOPE(kKeyword);
-    Register(buttonStates, kPanelLight, kLandingLight);
+    RegisterButtons(kPanelLight, kLandingLight);
 }
 
 void CTogglePanel::InitCowl() {
@@ -96,17 +91,17 @@ void CTogglePanel::InitCowl() {
 
 void CTogglePanel::InitMisc() {
     ORV_TRACE_SCOPE(kKeyword);
-    Register(buttonStates, kBattery, kPitotHeat);
+    RegisterButtons(kBattery, kPitotHeat);
 }
 
 void CTogglePanel::InitEngine() {
     ORV_TRACE_SCOPE(kKeyword);
-    Register(buttonStates, kMagnetoOff, kStart);
+    RegisterButtons(kMagnetoOff, kStart);
 }
 
 void CTogglePanel::InitGear() {
     ORV_TRACE_SCOPE(kKeyword);
-    Register(buttonStates, kGearUp, kGearDown);
+    RegisterButtons(kGearUp, kGearDown);
 }
 
 void CTogglePanel::OnButton(uint16_t usage, int32_t on) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "common/handover_events.h"
 #include "platform/keyboard.h"
 #include "platform/named_events.h"
@@ -58,6 +60,26 @@ TEST(ConvertIntValueToStringTest, EveryFormat) {
     for (const IntCase& c : cases)
         EXPECT_EQ(UTILITY::ConvertIntValueToString(c.value, c.format), c.text)
             << c.value << " format " << c.format;
+}
+
+TEST(TruncateToIntTest, TowardZeroAndWithinRange) {
+    const struct {
+        float value;
+        int32_t result;
+    } cases[] = {
+        {45.9f, 45},
+        {-0.9f, 0},
+        {-5.7f, -5},
+        {2147483520.0f, 2147483520},  // the largest float below 2^31
+        {2147483648.0f, INT32_MAX},
+        {1e20f, INT32_MAX},
+        {-2147483648.0f, INT32_MIN},
+        {-1e20f, INT32_MIN},
+        {std::numeric_limits<float>::infinity(), INT32_MAX},
+        {std::numeric_limits<float>::quiet_NaN(), 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(UTILITY::TruncateToInt(c.value), c.result) << c.value;
 }
 
 TEST(ConvertStringToLowerTest, OnlyAsciiLettersChange) {
