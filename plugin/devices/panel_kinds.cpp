@@ -3,6 +3,7 @@
 #include "common/device_ids.h"
 #include "plugin/core/trace.h"
 #include "plugin/panels/toggle_panel.h"
+#include "plugin/panels/tuner_panel.h"
 
 namespace Orv {
 
@@ -11,7 +12,8 @@ namespace {
 PanelKind g_kinds[] = {
     {PRODUCT_ID_TOGGLE, L"The toggle panel of the Avionex is attached: %s",
      &MakePathPanel<CTogglePanel>},
-    {PRODUCT_ID_TUNER, L"The tuner panel of the Avionex is attached: %s", &MakePathPanel<CPanel>},
+    {PRODUCT_ID_TUNER, L"The tuner panel of the Avionex is attached: %s",
+     &MakePathPanel<CTunerPanel>},
     {PRODUCT_ID_MODE, L"The mode panel of the Avionex is attached: %s", &MakePathPanel<CPanel>},
     {PRODUCT_ID_WAP, L"The warning annunciator panel of the Avionex is attached: %s",
      &MakePathPanel<CPanel>},
