@@ -2,6 +2,7 @@
 
 #include "common/device_ids.h"
 #include "plugin/core/trace.h"
+#include "plugin/panels/mode_panel.h"
 #include "plugin/panels/toggle_panel.h"
 #include "plugin/panels/tuner_panel.h"
 
@@ -14,7 +15,8 @@ PanelKind g_kinds[] = {
      &MakePathPanel<CTogglePanel>},
     {PRODUCT_ID_TUNER, L"The tuner panel of the Avionex is attached: %s",
      &MakePathPanel<CTunerPanel>},
-    {PRODUCT_ID_MODE, L"The mode panel of the Avionex is attached: %s", &MakePathPanel<CPanel>},
+    {PRODUCT_ID_MODE, L"The mode panel of the Avionex is attached: %s",
+     &MakePathPanel<CModePanel>},
     {PRODUCT_ID_WAP, L"The warning annunciator panel of the Avionex is attached: %s",
      &MakePathPanel<CPanel>},
     {PRODUCT_ID_Z7HOTAS, L"The z7hotas panel of the Avionex is attached: %s",

@@ -317,7 +317,9 @@ void World::Apply(Command& command, bool begin) {
             break;
         }
         case Effect::AltitudeArm: {
-            bool on = Get(Builtin(kAltArmed)) != 0 || Get(Builtin(kAltStatus)) != 0;
+            // Arming also re-arms a captured hold (for a new target); only
+            // an armed altitude is disarmed.
+            bool on = Get(Builtin(kAltArmed)) != 0;
             Set(Builtin(kAltArmed), on ? 0 : 1);
             Set(Builtin(kAltStatus), on ? 0 : 1);
             break;
