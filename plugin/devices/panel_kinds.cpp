@@ -5,6 +5,7 @@
 #include "plugin/panels/mode_panel.h"
 #include "plugin/panels/toggle_panel.h"
 #include "plugin/panels/tuner_panel.h"
+#include "plugin/panels/wap_panel.h"
 
 namespace Orv {
 
@@ -18,7 +19,7 @@ PanelKind g_kinds[] = {
     {PRODUCT_ID_MODE, L"The mode panel of the Avionex is attached: %s",
      &MakePathPanel<CModePanel>},
     {PRODUCT_ID_WAP, L"The warning annunciator panel of the Avionex is attached: %s",
-     &MakePathPanel<CPanel>},
+     &MakePathPanel<CWAPanel>},
     {PRODUCT_ID_Z7HOTAS, L"The z7hotas panel of the Avionex is attached: %s",
      &MakePathPanel<CPanel>},
     {PRODUCT_ID_GDP, L"The gauge display panel of the Avionex is attached: %s",
