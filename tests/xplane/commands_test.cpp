@@ -104,6 +104,9 @@ const EffectCase kEffects[] = {
     {"", "sim/autopilot/altitude_arm", 1, "sim/cockpit2/autopilot/altitude_hold_armed", -1, 1},
     {"", "sim/autopilot/altitude_arm", 1, "sim/cockpit2/autopilot/altitude_hold_status", -1, 1},
     {"", "sim/autopilot/altitude_arm", 2, "sim/cockpit2/autopilot/altitude_hold_armed", -1, 0},
+    // A captured hold (status 2, not armed) is armed again, for a new target.
+    {"sim/cockpit2/autopilot/altitude_hold_status 2", "sim/autopilot/altitude_arm", 1,
+     "sim/cockpit2/autopilot/altitude_hold_armed", -1, 1},
     {"", "sim/autopilot/fdir_servos_up_one", 1, "sim/cockpit2/autopilot/flight_director_mode", -1,
      1},
     {"", "sim/autopilot/fdir_servos_up_one", 3, "sim/cockpit2/autopilot/flight_director_mode", -1,
