@@ -307,10 +307,15 @@ void Host::Frames(uint64_t count) {
 
 void Host::PrintView() {
     std::FILE* out = options_.log == "-" ? stderr : stdout;
+    std::lock_guard lock(deviceNamesMutex_);
+    // A frame in which nothing that the view shows changed prints nothing.
+    int loops = XSim::FlightLoopCount();
+    if (viewChanged_.empty() && loops == viewLoops_)
+        return;
+    viewLoops_ = loops;
     std::fprintf(out, "frame %llu  t=%llu ms  flight loops %d\n",
                  static_cast<unsigned long long>(frame_),
-                 static_cast<unsigned long long>(Sim::Now()), XSim::FlightLoopCount());
-    std::lock_guard lock(deviceNamesMutex_);
+                 static_cast<unsigned long long>(Sim::Now()), loops);
     for (Sim::DeviceId id : viewChanged_) {
         const Named& named = deviceNames_[id];
         std::fprintf(out, "  %-12s %s\n", named.id.c_str(), named.shown.c_str());

@@ -125,6 +125,7 @@ private:
     // --view: the devices whose display changed since the last frame line,
     // in the order they changed.
     std::vector<Sim::DeviceId> viewChanged_;
+    int viewLoops_ = 0;  // the flight loops the last frame line showed
     void PrintView();
     Platform::Handle pauseEvent_ = nullptr;
     Platform::Handle resumeEvent_ = nullptr;

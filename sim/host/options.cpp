@@ -164,7 +164,7 @@ const char* UsageText() {
            "  --out DIR           where pictures of the gauge display go\n"
            "  --frame-ms N        virtual milliseconds per frame (default 20)\n"
            "  --realtime          real time instead of virtual time\n"
-           "  --view              a summary of every frame on the terminal\n"
+           "  --view              what the panels show, frame by frame\n"
            "  --frames N          without a scenario: plug one device of every kind, start\n"
            "                      the plugin, run N frames\n"
            "  --service           run the service program on the simulated service\n"
