@@ -39,13 +39,20 @@ namespace {
 
 // ---- A small JSON reader ---------------------------------------------------------
 
+struct Field;
+
 struct Value {
     enum class Kind { Null, Bool, Number, String, Array, Object } kind = Kind::Null;
     bool boolean = false;
     double number = 0;
     std::string text;
     std::vector<Value> items;
-    std::vector<std::pair<std::string, Value>> fields;
+    std::vector<Field> fields;  // in the order of the text
+};
+
+struct Field {
+    std::string key;
+    Value value;
 };
 
 class Reader {
@@ -176,7 +183,7 @@ private:
                 Value item;
                 if (!ParseValue(&item, depth + 1))
                     return false;
-                value->fields.emplace_back(std::move(key), std::move(item));
+                value->fields.push_back(Field{std::move(key), std::move(item)});
                 Skip();
                 if (pos_ >= text_.size())
                     return false;
