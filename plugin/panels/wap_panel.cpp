@@ -64,6 +64,11 @@ const wchar_t* const CWAPanel::kTileNames[CWAPanel::kTileCount] = {
 // clang-format on
 static_assert(static_cast<int>(CWAPanel::TileId::FuelCrossFeed) == CWAPanel::kTileCount - 1,
               "a condition per name");
+// FillEngineLenses counts on the engines' tiles following each other.
+static_assert(static_cast<int>(CWAPanel::TileId::Engine4OilPressure) ==
+                  static_cast<int>(CWAPanel::TileId::Engine1OilPressure) + 3 &&
+              static_cast<int>(CWAPanel::TileId::Engine4OilTemp) ==
+                  static_cast<int>(CWAPanel::TileId::Engine1OilTemp) + 3);
 
 CWAPanel::CWAPanel(const std::wstring& path) : CPanel(path) {
     ORV_TRACE_SCOPE(kKeyword);
@@ -217,17 +222,9 @@ void CWAPanel::FillLenseReportForEnginOilPressure(uint8_t* report) {
     XPLMGetDatavf(bindings->oilPressurePsi, pressures, 0, n);
     const float limit = aircraftSettings->lowOilPressureLimit;
     bool low[kMaxEngines] = {};
-    bool any = false;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i)
         low[i] = limit > pressures[i];
-        any = any || low[i];
-    }
-    static const TileId kIds[kMaxEngines] = {TileId::Engine1OilPressure, TileId::Engine2OilPressure,
-                                             TileId::Engine3OilPressure,
-                                             TileId::Engine4OilPressure};
-    FillLenseReport(At(TileId::OilPressure), any, report);
-    for (int k = 0; k < n; ++k)
-        FillLenseReport(At(kIds[k]), low[k], report);
+    FillEngineLenses(TileId::OilPressure, TileId::Engine1OilPressure, low, n, report);
 }
 
 void CWAPanel::FillLenseReportForEnginOilTemp(uint8_t* report) {
@@ -239,16 +236,19 @@ void CWAPanel::FillLenseReportForEnginOilTemp(uint8_t* report) {
     float temperatures[kMaxEngines] = {};
     XPLMGetDatavf(bindings->oilTemperatureDegC, temperatures, 0, n);
     bool hot[kMaxEngines] = {};
-    bool any = false;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i)
         hot[i] = temperatures[i] > limit;
-        any = any || hot[i];
-    }
-    static const TileId kIds[kMaxEngines] = {TileId::Engine1OilTemp, TileId::Engine2OilTemp,
-                                             TileId::Engine3OilTemp, TileId::Engine4OilTemp};
-    FillLenseReport(At(TileId::EngineOilTemp), any, report);
+    FillEngineLenses(TileId::EngineOilTemp, TileId::Engine1OilTemp, hot, n, report);
+}
+
+void CWAPanel::FillEngineLenses(TileId common, TileId engine1, const bool* flags, int n,
+                                uint8_t* report) {
+    bool any = false;
+    for (int i = 0; i < n; ++i)
+        any = any || flags[i];
+    FillLenseReport(At(common), any, report);
     for (int k = 0; k < n; ++k)
-        FillLenseReport(At(kIds[k]), hot[k], report);
+        FillLenseReport(At(static_cast<TileId>(static_cast<int>(engine1) + k)), flags[k], report);
 }
 
 void CWAPanel::FillLenseReportForFuelLow(uint8_t* report) {

@@ -143,6 +143,9 @@ private:
     void FillLenseReportForAudio(uint8_t* report);
     void FillLenseReportForHsiSrcSel(uint8_t* report);
     void FillLenseReportForMaster(uint8_t* report);
+    // An engine-array condition's lenses: the common one lit when any of
+    // the n engines is flagged, then EngineK (from engine1 on) per engine.
+    void FillEngineLenses(TileId common, TileId engine1, const bool* flags, int n, uint8_t* report);
 
     // The tile of a condition, or null before InitTiles (FillLenseReport
     // skips null).
