@@ -64,12 +64,6 @@ bool Host::Setup(std::string* error) {
     Sim::Reset(options_.realtime ? Sim::TimeMode::Real : Sim::TimeMode::Virtual);
     Sim::ResetDevices();
     Sim::SetFeatureObserver([this](Sim::DeviceId id, const std::vector<uint8_t>& bytes) {
-        static const char kHex[] = "0123456789abcdef";
-        std::string text;
-        for (uint8_t b : bytes) {
-            text.push_back(kHex[b >> 4]);
-            text.push_back(kHex[b & 0xF]);
-        }
         std::string device = std::to_string(id);
         {
             std::lock_guard lock(deviceNamesMutex_);
@@ -87,7 +81,7 @@ bool Host::Setup(std::string* error) {
                 }
             }
         }
-        Log(log_.Begin("feature").Str("device", device).Str("bytes", text));
+        Log(log_.Begin("feature").Str("device", device).Str("bytes", HexBytes(bytes)));
     });
     XSim::Reset();
     XSim::SetObserver(this);

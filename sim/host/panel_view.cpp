@@ -1,6 +1,5 @@
 #include "sim/host/panel_view.h"
 
-#include <cstdio>
 
 #include "common/device_ids.h"
 
@@ -8,18 +7,8 @@ namespace Orv::Host {
 
 namespace {
 
-std::string Hex(const std::vector<uint8_t>& bytes) {
-    static const char kHex[] = "0123456789abcdef";
-    std::string text;
-    for (uint8_t b : bytes) {
-        text.push_back(kHex[b >> 4]);
-        text.push_back(kHex[b & 0xF]);
-    }
-    return text;
-}
-
 std::string Raw(const std::vector<uint8_t>& report) {
-    return "bytes " + Hex(report);
+    return "bytes " + HexBytes(report);
 }
 
 // Gear lamps: per gear a green lamp (down and locked) and a red one (in
@@ -113,6 +102,17 @@ std::string Annunciator(const std::vector<uint8_t>& report) {
 }
 
 }  // namespace
+
+std::string HexBytes(const std::vector<uint8_t>& bytes) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(2 * bytes.size());
+    for (uint8_t b : bytes) {
+        text.push_back(kHex[b >> 4]);
+        text.push_back(kHex[b & 0xF]);
+    }
+    return text;
+}
 
 std::string DescribeFeatureReport(uint16_t productId, const std::vector<uint8_t>& report) {
     switch (productId) {

@@ -14,4 +14,8 @@ namespace Orv::Host {
 // would not understand is shown as its bytes.
 std::string DescribeFeatureReport(uint16_t productId, const std::vector<uint8_t>& report);
 
+// The bytes in lower-case hexadecimal, two digits each, as the event log
+// writes a feature report.
+std::string HexBytes(const std::vector<uint8_t>& bytes);
+
 }  // namespace Orv::Host
