@@ -60,34 +60,6 @@ void TraceAction(const wchar_t* line) {
     WriteTrace(TRACE_LEVEL_DETAIL, kKeyword, TRACE_KIND_MESSAGE, L"%s", line);
 }
 
-// The four knob commands of one COM or NAV standby frequency.
-struct StandbyStepCommands {
-    XPLMCommandRef fineUp;
-    XPLMCommandRef fineDown;
-    XPLMCommandRef coarseUp;
-    XPLMCommandRef coarseDown;
-};
-
-// Those of a COM or NAV mode; false for the other modes.
-bool StandbyCommands(const CSimBindings& b, int32_t mode, StandbyStepCommands* out) {
-    switch (mode) {
-        case CTunerPanel::MODE_COM1:
-            *out = {b.stbyCom1FineUp, b.stbyCom1FineDown, b.stbyCom1CoarseUp, b.stbyCom1CoarseDown};
-            return true;
-        case CTunerPanel::MODE_COM2:
-            *out = {b.stbyCom2FineUp, b.stbyCom2FineDown, b.stbyCom2CoarseUp, b.stbyCom2CoarseDown};
-            return true;
-        case CTunerPanel::MODE_NAV1:
-            *out = {b.stbyNav1FineUp, b.stbyNav1FineDown, b.stbyNav1CoarseUp, b.stbyNav1CoarseDown};
-            return true;
-        case CTunerPanel::MODE_NAV2:
-            *out = {b.stbyNav2FineUp, b.stbyNav2FineDown, b.stbyNav2CoarseUp, b.stbyNav2CoarseDown};
-            return true;
-        default:
-            return false;
-    }
-}
-
 // A distance in nautical miles in tenths, rounded half up.  A distance
 // beyond what the display format can take gives the nearest value it can
 // (a conversion of such a float to an integer has no defined result).
@@ -107,6 +79,57 @@ void StepAdfStandby(XPLMDataRef standby, int32_t delta) {
     else if (value < 0)
         value = coarse ? value + kAdfHighest : kAdfHighest;
     XPLMSetDatai(standby, static_cast<int32_t>(value));
+}
+
+// What one step of a ring does, by mode: the standby command of each COM
+// and NAV radio, the change of the ADF standby value, and the transponder
+// command for the left-hand and for the right-hand digits.  DME does
+// nothing.
+struct KnobStep {
+    using Command = XPLMCommandRef CSimBindings::*;
+    Command com1, com2, nav1, nav2;
+    int32_t adfDelta;
+    Command transponderHigh, transponderLow;
+};
+
+using B = CSimBindings;
+// clang-format off
+constexpr KnobStep kFineUp = {&B::stbyCom1FineUp, &B::stbyCom2FineUp, &B::stbyNav1FineUp,
+    &B::stbyNav2FineUp, 1, &B::transponderHundredsUp, &B::transponderOnesUp};
+constexpr KnobStep kFineDown = {&B::stbyCom1FineDown, &B::stbyCom2FineDown, &B::stbyNav1FineDown,
+    &B::stbyNav2FineDown, -1, &B::transponderHundredsDown, &B::transponderOnesDown};
+constexpr KnobStep kCoarseUp = {&B::stbyCom1CoarseUp, &B::stbyCom2CoarseUp, &B::stbyNav1CoarseUp,
+    &B::stbyNav2CoarseUp, 10, &B::transponderThousandsUp, &B::transponderTensUp};
+constexpr KnobStep kCoarseDown = {&B::stbyCom1CoarseDown, &B::stbyCom2CoarseDown,
+    &B::stbyNav1CoarseDown, &B::stbyNav2CoarseDown, -10, &B::transponderThousandsDown,
+    &B::transponderTensDown};
+// clang-format on
+
+void Step(const CSimBindings& b, int32_t mode, int32_t transponderHighDigits,
+          const KnobStep& step) {
+    switch (mode) {
+        case CTunerPanel::MODE_COM1:
+            XPLMCommandOnce(b.*step.com1);
+            break;
+        case CTunerPanel::MODE_COM2:
+            XPLMCommandOnce(b.*step.com2);
+            break;
+        case CTunerPanel::MODE_NAV1:
+            XPLMCommandOnce(b.*step.nav1);
+            break;
+        case CTunerPanel::MODE_NAV2:
+            XPLMCommandOnce(b.*step.nav2);
+            break;
+        case CTunerPanel::MODE_ADF:
+            StepAdfStandby(b.adf1StdbyFreqHz, step.adfDelta);
+            break;
+        case CTunerPanel::MODE_XPDR:
+            XPLMCommandOnce(transponderHighDigits != 0 ? b.*step.transponderHigh
+                                                       : b.*step.transponderLow);
+            break;
+        default:  // DME
+            break;
+    }
 }
 
 }  // namespace
@@ -305,57 +328,22 @@ void CTunerPanel::FlipActiveStandby(bool upper) {
 
 void CTunerPanel::AdjustFrequencyRotaryFineUp(bool upper) {
     ORV_TRACE_SCOPE(kKeyword);
-    const CSimBindings& b = *bindings;
-    int32_t mode = RowMode(upper);
-    StandbyStepCommands commands;
-    if (StandbyCommands(b, mode, &commands))
-        XPLMCommandOnce(commands.fineUp);
-    else if (mode == MODE_ADF)
-        StepAdfStandby(b.adf1StdbyFreqHz, 1);
-    else if (mode == MODE_XPDR)
-        XPLMCommandOnce(transponderHighDigits != 0 ? b.transponderHundredsUp : b.transponderOnesUp);
+    Step(*bindings, RowMode(upper), transponderHighDigits, kFineUp);
 }
 
 void CTunerPanel::AdjustFrequencyRotaryFineDown(bool upper) {
     ORV_TRACE_SCOPE(kKeyword);
-    const CSimBindings& b = *bindings;
-    int32_t mode = RowMode(upper);
-    StandbyStepCommands commands;
-    if (StandbyCommands(b, mode, &commands))
-        XPLMCommandOnce(commands.fineDown);
-    else if (mode == MODE_ADF)
-        StepAdfStandby(b.adf1StdbyFreqHz, -1);
-    else if (mode == MODE_XPDR)
-        XPLMCommandOnce(transponderHighDigits != 0 ? b.transponderHundredsDown
-                                                   : b.transponderOnesDown);
+    Step(*bindings, RowMode(upper), transponderHighDigits, kFineDown);
 }
 
 void CTunerPanel::AdjustFrequencyRotaryCoarseUp(bool upper) {
     ORV_TRACE_SCOPE(kKeyword);
-    const CSimBindings& b = *bindings;
-    int32_t mode = RowMode(upper);
-    StandbyStepCommands commands;
-    if (StandbyCommands(b, mode, &commands))
-        XPLMCommandOnce(commands.coarseUp);
-    else if (mode == MODE_ADF)
-        StepAdfStandby(b.adf1StdbyFreqHz, 10);
-    else if (mode == MODE_XPDR)
-        XPLMCommandOnce(transponderHighDigits != 0 ? b.transponderThousandsUp
-                                                   : b.transponderTensUp);
+    Step(*bindings, RowMode(upper), transponderHighDigits, kCoarseUp);
 }
 
 void CTunerPanel::AdjustFrequencyRotaryCoarseDown(bool upper) {
     ORV_TRACE_SCOPE(kKeyword);
-    const CSimBindings& b = *bindings;
-    int32_t mode = RowMode(upper);
-    StandbyStepCommands commands;
-    if (StandbyCommands(b, mode, &commands))
-        XPLMCommandOnce(commands.coarseDown);
-    else if (mode == MODE_ADF)
-        StepAdfStandby(b.adf1StdbyFreqHz, -10);
-    else if (mode == MODE_XPDR)
-        XPLMCommandOnce(transponderHighDigits != 0 ? b.transponderThousandsDown
-                                                   : b.transponderTensDown);
+    Step(*bindings, RowMode(upper), transponderHighDigits, kCoarseDown);
 }
 
 void CTunerPanel::OnNotify() {
