@@ -11,6 +11,7 @@
 #include "common/handover_events.h"
 #include "platform/win32/win32.h"
 #include "tests/win32/fake_xplm.h"
+#include "tests/win32/win32_test_support.h"
 
 namespace {
 
@@ -54,13 +55,7 @@ private:
     HANDLE handle_;
 };
 
-bool EventExists(const wchar_t* name) {
-    HANDLE event = ::OpenEventW(EVENT_ALL_ACCESS, FALSE, name);
-    if (event == nullptr)
-        return false;
-    ::CloseHandle(event);
-    return true;
-}
+using Orv::Win32Test::EventExists;
 
 std::string TakeEvents() {
     int length = OrvXSimTakeEvents(nullptr, 0);

@@ -24,6 +24,7 @@
 #include "platform/sync.h"
 #include "platform/trace_provider.h"
 #include "platform/win32/win32.h"
+#include "tests/win32/win32_test_support.h"
 
 #include <evntrace.h>
 #include <shellapi.h>
@@ -53,27 +54,12 @@ std::wstring OwnPath() {
 // Runs program with the arguments; returns its exit code, or -1 when it
 // could not be started or did not end within 30 s.
 long RunChild(const std::wstring& program, const std::wstring& arguments) {
-    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process)) {
-        ADD_FAILURE() << "CreateProcessW failed with " << ::GetLastError();
+    DWORD code = 0;
+    if (!Orv::Win32Test::RunToEnd(program, arguments, 30000, &code)) {
+        ADD_FAILURE() << "the child process did not start or did not end";
         return -1;
     }
-    ::CloseHandle(process.hThread);
-    long result = -1;
-    if (::WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0) {
-        DWORD code = 0;
-        if (::GetExitCodeProcess(process.hProcess, &code))
-            result = static_cast<long>(code);
-    } else {
-        ADD_FAILURE() << "the child process did not end";
-        ::TerminateProcess(process.hProcess, 1);
-    }
-    ::CloseHandle(process.hProcess);
-    return result;
+    return static_cast<long>(code);
 }
 
 std::wstring UniqueEventName(const wchar_t* what) {

@@ -11,6 +11,7 @@
 
 #include "common/handover_events.h"
 #include "platform/win32/win32.h"
+#include "tests/win32/win32_test_support.h"
 
 #if defined(ORV_WITH_PLUGIN)
 #include "tests/win32/fake_xplm.h"
@@ -41,19 +42,9 @@ std::wstring WinePath(const char* unixPath) {
 
 // Runs a program to its end; its exit code, or -2 when it did not run.
 int RunProgram(const std::wstring& program, const std::wstring& argument) {
-    std::wstring commandLine = L"\"" + program + L"\" " + argument;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process))
-        return -2;
-    ::WaitForSingleObject(process.hProcess, kWaitMs);
     DWORD code = 0;
-    ::GetExitCodeProcess(process.hProcess, &code);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    return static_cast<int>(code);
+    return Orv::Win32Test::RunToEnd(program, argument, kWaitMs, &code) ? static_cast<int>(code)
+                                                                       : -2;
 }
 
 class Manager {
@@ -100,13 +91,7 @@ private:
     SC_HANDLE handle_;
 };
 
-bool EventExists(const wchar_t* name) {
-    HANDLE event = ::OpenEventW(EVENT_ALL_ACCESS, FALSE, name);
-    if (event == nullptr)
-        return false;
-    ::CloseHandle(event);
-    return true;
-}
+using Orv::Win32Test::EventExists;
 
 bool WaitForEvents(bool exist) {
     for (DWORD waited = 0; waited < kWaitMs; waited += 100) {
