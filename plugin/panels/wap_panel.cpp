@@ -259,9 +259,9 @@ void CWAPanel::FillLenseReportForFuelLow(uint8_t* report) {
     const float capacity = XPLMGetDataf(b.fuelTotalCapacity) * kKilogramsPerPound;
     if (tanks <= 0)
         return;
-    // Only the tanks the datarefs hold are read; the others count as empty
+    // Only the tanks that both datarefs hold are read; the others count as
     // tanks without capacity, which are never low.
-    const int held = std::clamp(std::max(XPLMGetDatavf(b.tankRatio, nullptr, 0, 0),
+    const int held = std::clamp(std::min(XPLMGetDatavf(b.tankRatio, nullptr, 0, 0),
                                          XPLMGetDatavf(b.fuelMass, nullptr, 0, 0)),
                                 0, std::min(tanks, kMaxTanks));
     float ratios[kMaxTanks] = {};
@@ -270,24 +270,19 @@ void CWAPanel::FillLenseReportForFuelLow(uint8_t* report) {
         XPLMGetDatavf(b.tankRatio, ratios, 0, held);
         XPLMGetDatavf(b.fuelMass, masses, 0, held);
     }
-    Tile* left = At(TileId::LeftFuelLow);
-    Tile* centre = At(TileId::CentreFuelLow);
-    Tile* right = At(TileId::RightFuelLow);
-    for (int i = 0; i < tanks; ++i) {
-        if (i >= held && i > 0 && i < tanks - 2) {
-            // Middle tanks that no dataref holds all leave CentreFuelLow
-            // dark: only the last of them counts.
-            i = tanks - 3;
-            continue;
-        }
-        bool low = false;
-        if (i < held) {
-            const float share = capacity * ratios[i];
-            low = share != 0.0f && kLowFuelLevel > masses[i] / share;
-        }
-        Tile* tile = i == 0 ? left : i == tanks - 1 ? right : centre;
-        FillLenseReport(tile, low, report);
-    }
+    auto low = [&](int tank) {
+        if (tank >= held)
+            return false;
+        const float share = capacity * ratios[tank];
+        return share != 0.0f && kLowFuelLevel > masses[tank] / share;
+    };
+    // Tank 0 is the left one, the last the right one; of several middle
+    // tanks the last decides CentreFuelLow.
+    FillLenseReport(At(TileId::LeftFuelLow), low(0), report);
+    if (tanks >= 3)
+        FillLenseReport(At(TileId::CentreFuelLow), low(tanks - 2), report);
+    if (tanks >= 2)
+        FillLenseReport(At(TileId::RightFuelLow), low(tanks - 1), report);
 }
 
 void CWAPanel::FillLenseReportForFuelPressure(uint8_t* report) {
