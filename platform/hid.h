@@ -116,7 +116,8 @@ public:
     // read's own error (kErrorOperationAborted after CancelIo).
     virtual bool GetOverlappedResult(Handle device, Overlapped* overlapped, uint32_t* transferred,
                                      bool wait) = 0;
-    // CancelIo: cancels the calling thread's reads on the handle.
+    // CancelIo: cancels every read in flight on the handle, whichever
+    // thread issued it.
     virtual bool CancelIo(Handle device) = 0;
 };
 

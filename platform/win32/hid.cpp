@@ -121,7 +121,10 @@ public:
         return done != FALSE;
     }
 
-    bool CancelIo(Handle device) override { return ::CancelIo(device) != FALSE; }
+    // Every read on the handle, whichever thread issued it: a panel's read
+    // is issued on the frame thread and may be cancelled on the message
+    // thread.
+    bool CancelIo(Handle device) override { return ::CancelIoEx(device, nullptr) != FALSE; }
 };
 
 }  // namespace
