@@ -105,10 +105,6 @@ public:
     virtual DeviceNotification RegisterDeviceInterfaceNotification(WindowHandle window,
                                                                    const Guid& interfaceClass) = 0;
     virtual bool UnregisterDeviceNotification(DeviceNotification notification) = 0;
-
-    // CoInitialize / CoUninitialize for the calling thread (an HRESULT).
-    virtual int32_t InitializeCom() = 0;
-    virtual void UninitializeCom() = 0;
 };
 
 IMessageWindow& MessageWindow();

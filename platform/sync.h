@@ -73,11 +73,18 @@ public:
 
 ISync& Sync();
 
-// A scoped hold of a port lock.
+// A scoped hold of a port lock; nothing for a null lock (one not created
+// yet).
 class LockGuard {
 public:
-    explicit LockGuard(Lock lock) : lock_(lock) { Sync().EnterLock(lock_); }
-    ~LockGuard() { Sync().LeaveLock(lock_); }
+    explicit LockGuard(Lock lock) : lock_(lock) {
+        if (lock_ != nullptr)
+            Sync().EnterLock(lock_);
+    }
+    ~LockGuard() {
+        if (lock_ != nullptr)
+            Sync().LeaveLock(lock_);
+    }
     LockGuard(const LockGuard&) = delete;
     LockGuard& operator=(const LockGuard&) = delete;
 

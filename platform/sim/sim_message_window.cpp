@@ -245,9 +245,6 @@ public:
         }
         return true;
     }
-
-    int32_t InitializeCom() override { return Platform::kSOk; }
-    void UninitializeCom() override {}
 };
 
 }  // namespace

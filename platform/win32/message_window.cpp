@@ -11,7 +11,6 @@
 #include "platform/win32/win32.h"
 
 #include <dbt.h>
-#include <objbase.h>
 
 namespace Orv::Platform {
 
@@ -164,9 +163,6 @@ public:
     bool UnregisterDeviceNotification(DeviceNotification notification) override {
         return ::UnregisterDeviceNotification(notification) != FALSE;
     }
-
-    int32_t InitializeCom() override { return ::CoInitialize(nullptr); }
-    void UninitializeCom() override { ::CoUninitialize(); }
 };
 
 }  // namespace

@@ -202,13 +202,6 @@ CSimBindings* CSimBindings::Instance() {
     return &bindings;
 }
 
-CSimBindings::~CSimBindings() {
-    // Freed in the reverse order of filling.
-    VirtualKeyTable.clear();
-    JoystickButtonTable.clear();
-    KeyStrokeTable.clear();
-}
-
 void CSimBindings::Initialize() {
     CSimBindings* self = Instance();
 

@@ -49,7 +49,6 @@ public:
     void SetDataviAll(XPLMDataRef dataRef, int32_t value) const;
 
     CSimBindings() = default;
-    ~CSimBindings();
     CSimBindings(const CSimBindings&) = delete;
     CSimBindings& operator=(const CSimBindings&) = delete;
 };

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/device_ids.h"
+#include "platform/com.h"
 #include "platform/hid.h"
 #include "plugin/core/trace.h"
 #include "plugin/core/utility.h"
@@ -31,24 +32,6 @@ struct GlassLinkClass {
 GlassLinkClass g_z7HotasClass;
 GlassLinkClass g_gdpClass;
 
-// Holds a port lock for a scope; nothing for a null lock.
-class Hold {
-public:
-    explicit Hold(Platform::Lock lock) : lock_(lock) {
-        if (lock_ != nullptr)
-            Platform::Sync().EnterLock(lock_);
-    }
-    ~Hold() {
-        if (lock_ != nullptr)
-            Platform::Sync().LeaveLock(lock_);
-    }
-    Hold(const Hold&) = delete;
-    Hold& operator=(const Hold&) = delete;
-
-private:
-    Platform::Lock lock_;
-};
-
 }  // namespace
 
 CAvionex::CAvionex() {
@@ -57,12 +40,7 @@ CAvionex::CAvionex() {
 
 CAvionex::~CAvionex() {
     ORV_TRACE_SCOPE(kKeyword);
-    for (auto& [path, panel] : panels)
-        panel->Uninitialize();
-    panels.clear();
-    for (auto& [key, device] : displayDevices)
-        device->Uninitialize();
-    displayDevices.clear();
+    ReleaseDevices();
     Platform::IMessageWindow& windows = Platform::MessageWindow();
     for (Platform::DeviceNotification* n :
          {&hidNotification, &z7HotasNotification, &gdpNotification}) {
@@ -171,12 +149,12 @@ uint32_t CAvionex::MsgThreadRoutine(void* parameter) {
     Platform::WindowHandle window = windows.CreateMessageWindow(kWindowClassName, parameter);
     if (window != nullptr) {
         Line(TRACE_LEVEL_DETAIL, L"The message window handle is 0x%p", window);
-        windows.InitializeCom();
+        Platform::Com().InitializeCom();
         Platform::WindowMessage message;
         while (windows.GetMessage(&message) == 1)
             windows.DispatchMessage(message);
         windows.DestroyWindow(window);
-        windows.UninitializeCom();
+        Platform::Com().UninitializeCom();
     }
     // The class goes with the thread: its window procedure is in this
     // module, which may be unloaded and loaded again elsewhere.
@@ -245,9 +223,8 @@ int32_t CAvionex::CreateDeviceEnumProc(const Platform::Guid* interfaceClass,
     else
         return 1;
 
-    // Interface paths compare ignoring case.
-    if (filter != nullptr &&
-        UTILITY::ConvertStringToLower(std::wstring(filter)) != UTILITY::ConvertStringToLower(path))
+    // Interface paths compare ignoring case; the path comes lower-cased.
+    if (filter != nullptr && UTILITY::ConvertStringToLower(std::wstring(filter)) != path)
         return 1;
 
     switch (kind) {
@@ -309,7 +286,7 @@ void CAvionex::CreatePanelDevice(const std::wstring& path,
     // lost otherwise.
     std::unique_ptr<CPanel> previous;
     {
-        Hold hold(panelLock);
+        Platform::LockGuard hold(panelLock);
         std::unique_ptr<CPanel>& slot = panels[path];
         if (slot != nullptr) {
             slot->Uninitialize();
@@ -326,7 +303,7 @@ void CAvionex::RemovePanelDevice(const std::wstring& path) {
     ORV_TRACE_SCOPE(kKeyword);
     std::unique_ptr<CPanel> panel;
     {
-        Hold hold(panelLock);
+        Platform::LockGuard hold(panelLock);
         auto it = panels.find(path);
         if (it != panels.end()) {
             panel = std::move(it->second);
@@ -342,7 +319,7 @@ void CAvionex::StoreDisplayDevice(const std::wstring& key, std::shared_ptr<CGlas
     ORV_TRACE_SCOPE(kKeyword);
     std::shared_ptr<CGlassLink> previous;
     {
-        Hold hold(displayLock);
+        Platform::LockGuard hold(displayLock);
         std::shared_ptr<CGlassLink>& slot = displayDevices[key];
         if (slot != nullptr) {
             slot->Uninitialize();
@@ -387,7 +364,7 @@ void CAvionex::RemoveGlassLinkDevice(const std::wstring& path) {
     ORV_TRACE_SCOPE(kKeyword);
     std::shared_ptr<CGlassLink> device;
     {
-        Hold hold(displayLock);
+        Platform::LockGuard hold(displayLock);
         for (auto it = displayDevices.begin(); it != displayDevices.end(); ++it) {
             if (it->second->GetDevicePath() == path) {
                 device = std::move(it->second);
@@ -418,6 +395,16 @@ void CAvionex::NotifyPanels() {
     sync.LeaveLock(panelLock);
 }
 
+void CAvionex::ReleaseDevices() {
+    for (auto& [path, panel] : panels)
+        panel->Uninitialize();
+    panels.clear();
+    // A display device still in use by a renderer goes when it lets go.
+    for (auto& [key, device] : displayDevices)
+        device->Uninitialize();
+    displayDevices.clear();
+}
+
 std::shared_ptr<CGlassLink> CAvionex::GetGlassLink(const std::wstring& key) {
     ORV_TRACE_SCOPE(kKeyword);
     Platform::ISync& sync = Platform::Sync();
@@ -444,16 +431,7 @@ void CAvionex::Uninitialize() {
         }
         messageThreadId = 0;
     }
-    for (auto& [path, panel] : panels) {
-        panel->Uninitialize();
-        panel.reset();
-    }
-    panels.clear();
-    for (auto& [key, device] : displayDevices) {
-        device->Uninitialize();
-        device.reset();
-    }
-    displayDevices.clear();
+    ReleaseDevices();
     if (panelLock != nullptr)
         sync.DeleteLock(panelLock);
     if (displayLock != nullptr)
@@ -463,13 +441,13 @@ void CAvionex::Uninitialize() {
 
 size_t CAvionex::PanelCount() {
     ORV_TRACE_SCOPE(kKeyword);
-    Hold hold(panelLock);
+    Platform::LockGuard hold(panelLock);
     return panels.size();
 }
 
 size_t CAvionex::DisplayDeviceCount() {
     ORV_TRACE_SCOPE(kKeyword);
-    Hold hold(displayLock);
+    Platform::LockGuard hold(displayLock);
     return displayDevices.size();
 }
 

@@ -88,6 +88,8 @@ public:
     size_t DisplayDeviceCount();
 
 private:
+    // Uninitialises and lets go of every panel and display device.
+    void ReleaseDevices();
     void StoreDisplayDevice(const std::wstring& key, std::shared_ptr<CGlassLink> device);
 
     Platform::WindowHandle messageWindow = nullptr;

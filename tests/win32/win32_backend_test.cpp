@@ -424,7 +424,6 @@ TEST(Win32MessageWindow, CreatesAWindowAndServesItsQueueUntilQuit) {
     ASSERT_NE(window, nullptr) << P::Sync().GetLastError();
     EXPECT_EQ(log.createParams, &log) << "WM_CREATE did not carry the creation parameter";
 
-    EXPECT_GE(windows.InitializeCom(), 0);
     P::DeviceNotification notification =
         windows.RegisterDeviceInterfaceNotification(window, P::Hid().GetHidGuid());
     EXPECT_NE(notification, nullptr) << P::Sync().GetLastError();
@@ -442,7 +441,6 @@ TEST(Win32MessageWindow, CreatesAWindowAndServesItsQueueUntilQuit) {
     if (notification != nullptr) {
         EXPECT_TRUE(windows.UnregisterDeviceNotification(notification));
     }
-    windows.UninitializeCom();
     EXPECT_TRUE(windows.DestroyWindow(window));
 }
 

@@ -8,6 +8,7 @@
 
 #include "common/device_ids.h"
 #include "platform/device_interfaces.h"
+#include "platform/com.h"
 #include "platform/hid.h"
 #include "platform/message_window.h"
 #include "platform/sync.h"
@@ -67,7 +68,7 @@ uint32_t MessageThread(void* context) {
     P::DeviceNotification n =
         windows.RegisterDeviceInterfaceNotification(window, Orv::GUID_HID_INTERFACE);
     state->notification = n != nullptr;
-    windows.InitializeCom();
+    P::Com().InitializeCom();
     P::Sync().SetEvent(state->ready);
     P::WindowMessage message;
     int result;
@@ -77,7 +78,7 @@ uint32_t MessageThread(void* context) {
     if (n != nullptr)
         windows.UnregisterDeviceNotification(n);
     windows.DestroyWindow(window);
-    windows.UninitializeCom();
+    P::Com().UninitializeCom();
     return 0;
 }
 
