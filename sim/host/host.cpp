@@ -457,9 +457,12 @@ bool Host::Plug(const std::vector<std::string>& words, std::string* error) {
         *error = "plug: device " + id + " is plugged already";
         return false;
     }
+    // Devices are numbered in plug order, re-plugged ones too, so that no
+    // two devices get the same serial.
+    ++plugCount_;
     if (!serialGiven) {
         char text[16];
-        std::snprintf(text, sizeof text, "OV%06d", static_cast<int>(devices_.size() + 1));
+        std::snprintf(text, sizeof text, "OV%06d", plugCount_);
         serial = text;
     }
     device.serial = Sim::FromUtf8(serial);

@@ -114,6 +114,7 @@ private:
     bool FindDevice(const std::string& id, Plugged** device, std::string* error);
     std::map<std::string, Plugged> devices_;
     std::map<std::string, int> kindCounts_;
+    int plugCount_ = 0;  // devices plugged so far; the default serial is OV + this
     // Read by the feature observer, on whichever thread sends the report.
     struct Named {
         std::string id;
