@@ -74,13 +74,6 @@ std::unique_ptr<Orv::CPanel> MakeIdlePanel(const std::wstring& path, const std::
     return std::make_unique<IdlePanel>(path);
 }
 
-std::vector<uint8_t> Descriptor() {
-    return {0x05, 0x01, 0x09, 0x04, 0xA1, 0x01, 0x05, 0x09, 0x19, 0x01, 0x29, 0x14,
-            0x15, 0x00, 0x25, 0x01, 0x75, 0x01, 0x95, 0x14, 0x81, 0x02, 0x75, 0x01,
-            0x95, 0x04, 0x81, 0x03, 0x06, 0x00, 0xFF, 0x09, 0x01, 0x15, 0x00, 0x26,
-            0xFF, 0x00, 0x75, 0x08, 0x95, 0x01, 0xB1, 0x02, 0xC0};
-}
-
 void BM_NotifyPanelsSixIdlePanels(benchmark::State& state) {
     using namespace Orv;
     Sim::Reset(Sim::TimeMode::Virtual);
@@ -92,7 +85,7 @@ void BM_NotifyPanelsSixIdlePanels(benchmark::State& state) {
         Sim::VirtualHidDevice device;
         device.vendorId = VENDOR_ID_PANELS;
         device.productId = product;
-        device.reportDescriptor = Descriptor();
+        device.reportDescriptor = Host::ReportDescriptor(20, 2);
         Sim::PlugDevice(device);
     }
     auto manager = std::make_unique<CAvionex>();
