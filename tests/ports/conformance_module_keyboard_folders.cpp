@@ -17,11 +17,6 @@ namespace {
 
 void FunctionInTheTestProgram() {}
 
-bool EndsWith(const std::wstring& text, const std::wstring& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 bool IsAbsolute(const std::wstring& path) {
 #ifdef _WIN32
     return path.size() > 2 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
@@ -40,7 +35,7 @@ TEST(ModuleConformance, PathOfAFunctionInTheProgramIsTheProgramsFile) {
 #ifdef _WIN32
     name += L".exe";
 #endif
-    EXPECT_TRUE(EndsWith(path, L"/" + name) || EndsWith(path, L"\\" + name))
+    EXPECT_TRUE(path.ends_with(L"/" + name) || path.ends_with(L"\\" + name))
         << std::string(path.begin(), path.end());
     EXPECT_TRUE(IsAbsolute(path));
 }

@@ -1,7 +1,6 @@
 // What every backend of the named-event port must do.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
 
 #include "platform/named_events.h"
@@ -13,9 +12,7 @@ namespace {
 
 // A name no other test (or program) uses.
 std::wstring UniqueName(const wchar_t* what) {
-    static std::atomic<int> serial{0};
-    return std::wstring(L"Local\\OrvPortConformance-") + what + L"-" +
-           std::to_wstring(Sync().GetCurrentThreadId()) + L"-" + std::to_wstring(++serial);
+    return PortTest::UniqueName(L"OrvPortConformance", what);
 }
 
 TEST(NamedEventConformance, OpenFailsWithFileNotFoundWhenNoneExists) {

@@ -2,21 +2,19 @@
 // (what the service program relies on).
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
 
 #include "platform/named_events.h"
 #include "platform/security.h"
 #include "platform/service_manager.h"
 #include "platform/sync.h"
+#include "tests/ports/port_test_support.h"
 
 namespace Orv::Platform {
 namespace {
 
 std::wstring UniqueName(const wchar_t* what) {
-    static std::atomic<int> serial{0};
-    return std::wstring(L"Local\\OrvServiceConformance-") + what + L"-" +
-           std::to_wstring(Sync().GetCurrentThreadId()) + L"-" + std::to_wstring(++serial);
+    return PortTest::UniqueName(L"OrvServiceConformance", what);
 }
 
 TEST(SecurityConformance, NullDaclDescriptor) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,10 @@ std::string Narrow(const std::wstring& text) {
 class TempFolder {
 public:
     TempFolder() {
+        // Random: the same test may run at once in another test program.
         path_ = std::filesystem::temp_directory_path() /
-                ("orv-xml-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+                ("orv-xml-" + std::to_string(std::random_device{}()) + "-" +
+                 std::to_string(std::random_device{}()));
         std::filesystem::create_directories(path_);
     }
     ~TempFolder() {

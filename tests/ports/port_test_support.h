@@ -3,13 +3,23 @@
 // backend's test program can use them.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <utility>
 
 #include "platform/sync.h"
 
 namespace Orv::PortTest {
+
+// An event name that no other test uses: Local\PREFIX-WHAT-THREAD-N.
+inline std::wstring UniqueName(const wchar_t* prefix, const wchar_t* what) {
+    static std::atomic<int> serial{0};
+    return std::wstring(L"Local\\") + prefix + L"-" + what + L"-" +
+           std::to_wstring(Platform::Sync().GetCurrentThreadId()) + L"-" +
+           std::to_wstring(++serial);
+}
 
 // An unnamed event, closed at scope end.
 class Event {

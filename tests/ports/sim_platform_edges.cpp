@@ -113,16 +113,11 @@ TEST_F(SimEdges, PublicDocumentsFolderIsWhatTheHostSet) {
     EXPECT_EQ(Platform::KnownFolders().GetPublicDocumentsFolder(&path), Platform::kEFail);
 }
 
-bool EndsWith(const std::wstring& text, const std::wstring& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 TEST_F(SimEdges, ModulePathOfTheSharedLibraryAndOfNoModule) {
     std::wstring path;
     ASSERT_EQ(Platform::Module().GetModuleFileName(reinterpret_cast<const void*>(&Settle), &path),
               0u);
-    EXPECT_TRUE(EndsWith(path, L"/liborv_platform_sim.so")) << ToUtf8(path);
+    EXPECT_TRUE(path.ends_with(L"/liborv_platform_sim.so")) << ToUtf8(path);
     EXPECT_EQ(path[0], L'/');
     int onTheStack = 0;
     EXPECT_EQ(Platform::Module().GetModuleFileName(&onTheStack, &path), 126u);
