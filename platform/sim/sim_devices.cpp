@@ -33,7 +33,7 @@ using Platform::Handle;
 using Platform::HidReportType;
 
 constexpr size_t kQueuedReports = 32;
-constexpr uint32_t kErrorFileNotFound = 2;
+constexpr uint32_t kErrorNoMoreItems = 259;
 
 struct Device {
     DeviceId id = 0;
@@ -136,15 +136,21 @@ void Complete(Read& read, uint32_t error, uint32_t transferred) {
         Platform::Sync().SetEvent(read.event);
 }
 
-// Hands a report to a waiting read; false when none takes it.
-bool Deliver(Read& read, const std::vector<uint8_t>& report) {
+// Ends every read of the handle still in flight with the error.
+void EndReads(OpenDevice& open, uint32_t error) {
+    for (Read& read : open.reads)
+        if (!read.done)
+            Complete(read, error, 0);
+}
+
+// Hands a report to a waiting read.
+void Deliver(Read& read, const std::vector<uint8_t>& report) {
     if (report.size() > read.bytes) {
         Complete(read, Platform::kErrorInvalidUserBuffer, 0);
-        return true;
+        return;
     }
     std::copy(report.begin(), report.end(), read.buffer);
     Complete(read, 0, static_cast<uint32_t>(report.size()));
-    return true;
 }
 
 // A waiting read of the device that may complete now: not delayed by the
@@ -203,7 +209,7 @@ public:
         Guard lk(bus.mu);
         auto* object = Valid(bus, list);
         if (object == nullptr || index >= object->items.size()) {
-            SetError(259);  // ERROR_NO_MORE_ITEMS
+            SetError(kErrorNoMoreItems);
             return false;
         }
         return true;
@@ -286,7 +292,7 @@ public:
             bus.handles[value] = Sim::OpenDevice{device, overlapped, {}};
             return reinterpret_cast<Handle>(value);
         }
-        SetError(kErrorFileNotFound);
+        SetError(Platform::kErrorFileNotFound);
         return nullptr;
     }
 
@@ -299,9 +305,7 @@ public:
             return false;
         }
         // Closing ends the handle's reads; nothing is written any more.
-        for (Read& read : it->second.reads)
-            if (!read.done)
-                Complete(read, Platform::kErrorOperationAborted, 0);
+        EndReads(it->second, Platform::kErrorOperationAborted);
         bus.handles.erase(it);
         return true;
     }
@@ -515,9 +519,7 @@ public:
             SetError(Platform::kErrorInvalidHandle);
             return false;
         }
-        for (Read& read : open->reads)
-            if (!read.done)
-                Complete(read, Platform::kErrorOperationAborted, 0);
+        EndReads(*open, Platform::kErrorOperationAborted);
         return true;
     }
 
@@ -615,13 +617,9 @@ bool UnplugDevice(DeviceId id) {
             return false;
         device->present = false;
         device->queue.clear();
-        for (auto& [value, open] : bus.handles) {
-            if (open.device != device)
-                continue;
-            for (Read& read : open.reads)
-                if (!read.done)
-                    Complete(read, Platform::kErrorDeviceNotConnected, 0);
-        }
+        for (auto& [value, open] : bus.handles)
+            if (open.device == device)
+                EndReads(open, Platform::kErrorDeviceNotConnected);
         hidPath = device->hidPath;
         displayPath = device->displayPath;
         display = device->desc.hasDisplayInterface;
@@ -761,7 +759,9 @@ void ResetDevices() {
     Detail::ResetMessageWindows();
 }
 
-void Detail::ResetDeviceBus() { ResetDevices(); }
+void Detail::ResetDeviceBus() {
+    ResetDevices();
+}
 
 }  // namespace Orv::Sim
 

@@ -26,6 +26,7 @@ using Platform::WindowHandle;
 
 constexpr uint32_t kErrorInvalidWindowHandle = 1400;
 constexpr uint32_t kErrorCannotFindWndClass = 1407;
+constexpr uint32_t kErrorClassAlreadyExists = 1410;
 constexpr uint32_t kErrorInvalidThreadId = 1444;
 
 struct Queued {
@@ -97,7 +98,7 @@ public:
             return false;
         }
         if (w.classes.count(className) != 0) {
-            SetError(1410);  // ERROR_CLASS_ALREADY_EXISTS
+            SetError(kErrorClassAlreadyExists);
             return false;
         }
         w.classes[className] = proc;
