@@ -300,6 +300,16 @@ void MakeReady(Kernel& k, ThreadRecord& t, uint32_t result) {
     k.ready.push_back(&t);
 }
 
+// Virtual time moves to now, and every thread whose wait ends by due stops
+// waiting with a time-out.
+void FireDeadlines(Kernel& k, uint64_t now, uint64_t due) {
+    k.virtualNow.store(now);
+    std::vector<ThreadRecord*> waiters = k.blocked;
+    for (ThreadRecord* t : waiters)
+        if (t->wait.hasDeadline && t->wait.deadline <= due)
+            MakeReady(k, *t, kWaitTimeout);
+}
+
 // A thread outside the token (a foreign one) made threads ready while no
 // thread holds the token: hand it out.
 void Kick(Kernel& k) {
@@ -331,11 +341,7 @@ void Dispatch(Kernel& k) {
             uint64_t due = 0;
             if (!EarliestDeadline(k, &due))
                 Deadlock(k);
-            k.virtualNow.store(std::max(due, k.virtualNow.load()));
-            std::vector<ThreadRecord*> waiters = k.blocked;
-            for (ThreadRecord* t : waiters)
-                if (t->wait.hasDeadline && t->wait.deadline <= due)
-                    MakeReady(k, *t, kWaitTimeout);
+            FireDeadlines(k, std::max(due, k.virtualNow.load()), due);
             continue;
         }
         k.current = nullptr;
@@ -1013,11 +1019,7 @@ void Advance(uint32_t ms) {
                 uint64_t due = 0;
                 if (!EarliestDeadline(k, &due) || due > target)
                     break;
-                k.virtualNow.store(due);
-                std::vector<ThreadRecord*> waiters = k.blocked;
-                for (ThreadRecord* t : waiters)
-                    if (t->wait.hasDeadline && t->wait.deadline <= due)
-                        MakeReady(k, *t, kWaitTimeout);
+                FireDeadlines(k, due, due);
             }
             k.virtualNow.store(target);
             SettleLocked(k, lk, self);
