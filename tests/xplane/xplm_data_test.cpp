@@ -3,103 +3,26 @@
 #include <string>
 #include <vector>
 
+#include "plugin/core/sim_binding_names.h"
 #include "tests/xplane/world_fixture.h"
 
 namespace Orv::Test {
 namespace {
 
-std::vector<std::string> Eight(const char* pattern) {
-    std::vector<std::string> names;
-    for (int k = 1; k <= 8; ++k) {
-        std::string name = pattern;
-        name.replace(name.find('#'), 1, std::to_string(k));
-        names.push_back(name);
-    }
-    return names;
-}
-
-// The commands and datarefs the plugin binds, written out from its registry.
+// The commands the plugin binds, from its registry (a name with %d once for
+// each of the eight units).
 std::vector<std::string> PluginCommands() {
-    std::vector<std::string> names = {"sim/flight_controls/cowl_flaps_open",
-                                      "sim/flight_controls/cowl_flaps_closed",
-                                      "sim/ice/pitot_heat0_on",
-                                      "sim/ice/pitot_heat0_off",
-                                      "sim/ice/pitot_heat1_on",
-                                      "sim/ice/pitot_heat1_off",
-                                      "sim/ice/pitot_heat_on",
-                                      "sim/ice/pitot_heat_off",
-                                      "sim/systems/avionics_on",
-                                      "sim/systems/avionics_off",
-                                      "sim/electrical/battery_1_on",
-                                      "sim/electrical/battery_1_off",
-                                      "sim/electrical/battery_2_on",
-                                      "sim/electrical/battery_2_off",
-                                      "sim/lights/landing_lights_on",
-                                      "sim/lights/landing_lights_off",
-                                      "sim/lights/taxi_lights_on",
-                                      "sim/lights/taxi_lights_off",
-                                      "sim/lights/strobe_lights_on",
-                                      "sim/lights/strobe_lights_off",
-                                      "sim/lights/nav_lights_on",
-                                      "sim/lights/nav_lights_off",
-                                      "sim/lights/beacon_lights_on",
-                                      "sim/lights/beacon_lights_off",
-                                      "sim/flight_controls/landing_gear_up",
-                                      "sim/flight_controls/landing_gear_down"};
-    for (const char* pattern :
-         {"sim/electrical/generator_#_on", "sim/electrical/generator_#_off",
-          "sim/fuel/fuel_pump_#_on", "sim/fuel/fuel_pump_#_off", "sim/magnetos/magnetos_off_#",
-          "sim/magnetos/magnetos_left_#", "sim/magnetos/magnetos_right_#",
-          "sim/magnetos/magnetos_both_#", "sim/starters/engage_starter_#"}) {
-        for (const std::string& name : Eight(pattern))
-            names.push_back(name);
+    std::vector<std::string> names;
+#define ORV_ONE_COMMAND(field, name) names.push_back(name);
+#define ORV_EIGHT_COMMANDS(field, name)                      \
+    for (int k = 1; k <= 8; ++k) {                           \
+        std::string unit = name;                             \
+        unit.replace(unit.find("%d"), 2, std::to_string(k)); \
+        names.push_back(unit);                               \
     }
-    for (const char* radio : {"com1", "com2", "nav1", "nav2"}) {
-        for (const char* knob : {"fine_down", "fine_up", "coarse_down", "coarse_up"})
-            names.push_back(std::string("sim/radios/stby_") + radio + "_" + knob);
-    }
-    for (const char* digit : {"thousands", "hundreds", "tens", "ones"}) {
-        for (const char* way : {"_down", "_up"})
-            names.push_back(std::string("sim/transponder/transponder_") + digit + way);
-    }
-    for (const char* name : {"sim/radios/com1_standy_flip",
-                             "sim/radios/com2_standy_flip",
-                             "sim/radios/nav1_standy_flip",
-                             "sim/radios/nav2_standy_flip",
-                             "sim/radios/adf1_standy_flip",
-                             "sim/autopilot/autothrottle_on",
-                             "sim/autopilot/autothrottle_off",
-                             "sim/flight_controls/flaps_up",
-                             "sim/flight_controls/flaps_down",
-                             "sim/flight_controls/pitch_trim_up",
-                             "sim/flight_controls/pitch_trim_down",
-                             "sim/autopilot/fdir_servos_down_one",
-                             "sim/autopilot/fdir_servos_up_one",
-                             "sim/autopilot/heading",
-                             "sim/autopilot/NAV",
-                             "sim/autopilot/level_change",
-                             "sim/autopilot/altitude_arm",
-                             "sim/autopilot/vertical_speed",
-                             "sim/autopilot/approach",
-                             "sim/autopilot/back_course",
-                             "sim/autopilot/altitude_down",
-                             "sim/autopilot/altitude_up",
-                             "sim/autopilot/vertical_speed_down",
-                             "sim/autopilot/vertical_speed_up",
-                             "sim/autopilot/airspeed_down",
-                             "sim/autopilot/airspeed_up",
-                             "sim/autopilot/heading_down",
-                             "sim/autopilot/heading_up",
-                             "sim/radios/obs1_down",
-                             "sim/radios/obs1_up",
-                             "sim/audio_panel/monitor_audio_adf1",
-                             "sim/radios/stby_adf1_hundreds_up",
-                             "sim/radios/stby_adf1_hundreds_down",
-                             "sim/radios/stby_adf1_tens_up",
-                             "sim/radios/stby_adf1_tens_down",
-                             "sim/radios/stby_adf1_ones_up",
-                             "sim/radios/stby_adf1_ones_down"})
-        names.push_back(name);
+    ORV_SIM_COMMANDS(ORV_ONE_COMMAND, ORV_EIGHT_COMMANDS)
+#undef ORV_ONE_COMMAND
+#undef ORV_EIGHT_COMMANDS
     return names;
 }
 
