@@ -252,12 +252,6 @@ void EventLog::Write(const Line& line) {
     std::fwrite(text.data(), 1, text.size(), file_);
 }
 
-void EventLog::Flush() {
-    std::lock_guard<std::mutex> hold(mutex_);
-    if (file_ != nullptr)
-        std::fflush(file_);
-}
-
 void EventLog::Close() {
     std::lock_guard<std::mutex> hold(mutex_);
     if (file_ == nullptr)

@@ -65,15 +65,12 @@ public:
 
     // "-" for standard output.  False when the file cannot be created.
     bool Open(const std::string& path, std::string* error);
-    bool IsOpen() const { return file_ != nullptr; }
 
     // The frame number that every new line carries.
     void SetFrame(uint64_t frame) { frame_ = frame; }
-    uint64_t Frame() const { return frame_; }
 
     Line Begin(std::string_view ev) const { return Line(frame_, ev); }
     void Write(const Line& line);
-    void Flush();
     void Close();
 
 private:

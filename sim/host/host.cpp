@@ -248,7 +248,6 @@ void Host::Start() {
             .Str("signature", BufferText(signature))
             .Str("description", BufferText(description))
             .Int("result", result));
-    startedOnce_ = true;
     running_ = result == 1;
     // X-Plane enables a plugin that started, and drops one that did not.
     if (running_)

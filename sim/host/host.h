@@ -38,7 +38,6 @@ public:
     // the trace session and flushes the log.
     void Finish();
 
-    const Sandbox& Box() const { return sandbox_; }
 
     // The entry points, each logged after it ran.
     void Start();
@@ -48,7 +47,6 @@ public:
     void Message(int sender, int message, intptr_t param);
     // Whether XPluginStart ran and returned 1, and XPluginStop has not run.
     bool Running() const { return running_; }
-    bool Started() const { return startedOnce_; }
 
     void Frames(uint64_t count);
     void Advance(uint32_t ms);
@@ -103,7 +101,6 @@ private:
     Exports exports_;
     uint64_t frame_ = 0;
     bool running_ = false;
-    bool startedOnce_ = false;
     bool finished_ = false;
     struct Plugged {
         Sim::DeviceId device = 0;
