@@ -85,7 +85,7 @@ void BM_NotifyPanelsSixIdlePanels(benchmark::State& state) {
         Sim::VirtualHidDevice device;
         device.vendorId = VENDOR_ID_PANELS;
         device.productId = product;
-        device.reportDescriptor = Host::ReportDescriptor(20, 2);
+        device.reportDescriptor = Sim::PanelReportDescriptor(20, 2);
         Sim::PlugDevice(device);
     }
     auto manager = std::make_unique<CAvionex>();
@@ -154,7 +154,7 @@ void BM_FrameFourIdlePanels(benchmark::State& state) {
         device.vendorId = kind->vendorId;
         device.productId = kind->productId;
         device.serial = L"BENCH";
-        device.reportDescriptor = Host::ReportDescriptor(kind->buttons, kind->featureLength);
+        device.reportDescriptor = Sim::PanelReportDescriptor(kind->buttons, kind->featureLength);
         Sim::PlugDevice(device);
     }
     std::atomic<long> reports{0};

@@ -34,6 +34,12 @@ struct VirtualHidDevice {
     Platform::Guid displayClass = {};
 };
 
+// The report descriptor of a panel: one application collection with
+// Button-page usages 1 to buttons as 1-bit input variables (padded to whole
+// bytes) and a vendor-defined feature report of featureLength bytes, its
+// report id included (none for 1 or less).
+std::vector<uint8_t> PanelReportDescriptor(int buttons, int featureLength);
+
 // 0 stands for no device.
 using DeviceId = uint32_t;
 

@@ -26,9 +26,5 @@ struct DeviceKind {
 const DeviceKind* FindDeviceKind(const std::string& name);
 // The supported kinds, in the order --frames plugs them.
 std::vector<std::string> SupportedKindNames();
-// A report descriptor: one application collection with the buttons as
-// 1-bit variables (padded to whole bytes) and a vendor-defined feature
-// report of featureLength - 1 bytes.
-std::vector<uint8_t> ReportDescriptor(int buttons, int featureLength);
 
 }  // namespace Orv::Host

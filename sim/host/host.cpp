@@ -410,7 +410,7 @@ bool Host::Plug(const std::vector<std::string>& words, std::string* error) {
     Sim::VirtualHidDevice device;
     device.vendorId = kind->vendorId;
     device.productId = kind->productId;
-    device.reportDescriptor = ReportDescriptor(kind->buttons, kind->featureLength);
+    device.reportDescriptor = Sim::PanelReportDescriptor(kind->buttons, kind->featureLength);
     device.hasDisplayInterface = kind->display;
     device.displayClass = kind->displayClass;
     std::string id;
