@@ -68,7 +68,7 @@ bool IsSetupCommand(const std::string& name) {
 }
 
 struct Checker {
-    const Command& command;
+    Command& command;
     std::string* error;
 
     bool Fail(const std::string& message) const {
@@ -86,7 +86,8 @@ struct Checker {
     }
 };
 
-bool CheckCommand(const Command& command, std::string* error) {
+// Checks the command's form and reads its numbers, usages and bytes.
+bool CheckCommand(Command& command, std::string* error) {
     Checker check{command, error};
     const std::string& name = command.name;
     const auto& args = command.args;
@@ -96,6 +97,7 @@ bool CheckCommand(const Command& command, std::string* error) {
             return false;
         if (!args.empty() && !ParseUnsigned(args[0], 100000000, &n))
             return check.Fail("bad frame count '" + args[0] + "'");
+        command.numbers = {args.empty() ? 1 : static_cast<int64_t>(n)};
         return true;
     }
     if (name == "advance") {
@@ -104,6 +106,7 @@ bool CheckCommand(const Command& command, std::string* error) {
             return false;
         if (!ParseUnsigned(args[0], 0xFFFFFFFFull, &ms))
             return check.Fail("bad milliseconds '" + args[0] + "'");
+        command.numbers = {static_cast<int64_t>(ms)};
         return true;
     }
     if (name == "set") {
@@ -117,15 +120,16 @@ bool CheckCommand(const Command& command, std::string* error) {
         return true;
     }
     if (name == "message") {
-        int64_t value = 0;
+        int64_t sender = 0, message = 0, param = 0;
         if (!check.Count(3, 3))
             return false;
-        if (!ParseSigned(args[0], INT32_MIN, INT32_MAX, &value))
+        if (!ParseSigned(args[0], INT32_MIN, INT32_MAX, &sender))
             return check.Fail("bad sender '" + args[0] + "'");
-        if (!ParseSigned(args[1], INT32_MIN, INT32_MAX, &value))
+        if (!ParseSigned(args[1], INT32_MIN, INT32_MAX, &message))
             return check.Fail("bad message '" + args[1] + "'");
-        if (!ParseSigned(args[2], INTPTR_MIN, INTPTR_MAX, &value))
+        if (!ParseSigned(args[2], INTPTR_MIN, INTPTR_MAX, &param))
             return check.Fail("bad parameter '" + args[2] + "'");
+        command.numbers = {sender, message, param};
         return true;
     }
     if (name == "start" || name == "enable" || name == "disable" || name == "stop")
@@ -151,6 +155,7 @@ bool CheckCommand(const Command& command, std::string* error) {
             uint16_t usage = 0;
             if (!ParseUsage(args[i], &usage))
                 return check.Fail("bad usage '" + args[i] + "'");
+            command.usages.push_back(usage);
         }
         return true;
     }
@@ -162,6 +167,9 @@ bool CheckCommand(const Command& command, std::string* error) {
         for (char c : args[1])
             if (!std::isxdigit(static_cast<unsigned char>(c)))
                 return check.Fail("bad report bytes '" + args[1] + "'");
+        for (size_t i = 0; i + 1 < args[1].size(); i += 2)
+            command.bytes.push_back(
+                static_cast<uint8_t>(std::stoul(args[1].substr(i, 2), nullptr, 16)));
         return true;
     }
     if (name == "fault") {
@@ -256,14 +264,9 @@ bool RunScenario(const Scenario& scenario, Host* host, std::string* error) {
         }
         std::string message;
         if (name == "frame") {
-            uint64_t n = 1;
-            if (!args.empty())
-                ParseUnsigned(args[0], 100000000, &n);
-            host->Frames(n);
+            host->Frames(static_cast<uint64_t>(command.numbers[0]));
         } else if (name == "advance") {
-            uint64_t ms = 0;
-            ParseUnsigned(args[0], 0xFFFFFFFFull, &ms);
-            host->Advance(static_cast<uint32_t>(ms));
+            host->Advance(static_cast<uint32_t>(command.numbers[0]));
         } else if (name == "set") {
             if (!host->SetData(command.rest, &message))
                 return fail(command, message);
@@ -274,12 +277,9 @@ bool RunScenario(const Scenario& scenario, Host* host, std::string* error) {
             if (!host->WriteFile(command.rest, command.body, &message))
                 return fail(command, message);
         } else if (name == "message") {
-            int64_t sender = 0, msg = 0, param = 0;
-            ParseSigned(args[0], INT32_MIN, INT32_MAX, &sender);
-            ParseSigned(args[1], INT32_MIN, INT32_MAX, &msg);
-            ParseSigned(args[2], INTPTR_MIN, INTPTR_MAX, &param);
-            host->Message(static_cast<int>(sender), static_cast<int>(msg),
-                          static_cast<intptr_t>(param));
+            host->Message(static_cast<int>(command.numbers[0]),
+                          static_cast<int>(command.numbers[1]),
+                          static_cast<intptr_t>(command.numbers[2]));
         } else if (name == "start") {
             host->Start();
         } else if (name == "enable") {
@@ -295,20 +295,10 @@ bool RunScenario(const Scenario& scenario, Host* host, std::string* error) {
             if (!host->Unplug(args[0], &message))
                 return fail(command, message);
         } else if (name == "press" || name == "release") {
-            std::vector<uint16_t> usages;
-            for (size_t i = 1; i < args.size(); ++i) {
-                uint16_t usage = 0;
-                ParseUsage(args[i], &usage);
-                usages.push_back(usage);
-            }
-            if (!host->Buttons(args[0], usages, name == "press", &message))
+            if (!host->Buttons(args[0], command.usages, name == "press", &message))
                 return fail(command, message);
         } else if (name == "report") {
-            std::vector<uint8_t> bytes;
-            for (size_t i = 0; i + 1 < args[1].size(); i += 2)
-                bytes.push_back(
-                    static_cast<uint8_t>(std::stoul(args[1].substr(i, 2), nullptr, 16)));
-            if (!host->Report(args[0], bytes, &message))
+            if (!host->Report(args[0], command.bytes, &message))
                 return fail(command, message);
         } else if (name == "fault") {
             if (!host->Fault(args[0], args[1], args.size() > 2 ? args[2] : "", &message))

@@ -1,6 +1,7 @@
 // Scenarios: the commands that drive one run of the host, one a line.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,12 @@ struct Command {
     std::vector<std::string> args;  // the words after the name
     std::string rest;               // the text after the name, trimmed
     std::vector<std::string> body;  // the lines of a file ... end block
+    // Read from the arguments when the scenario is parsed: the numbers of
+    // frame, advance and message; the usages of press and release; the
+    // bytes of report.
+    std::vector<int64_t> numbers;
+    std::vector<uint16_t> usages;
+    std::vector<uint8_t> bytes;
 };
 
 struct Scenario {
