@@ -25,10 +25,7 @@ lock="$WINEPREFIX.lock"
 exec 9>"$lock"
 flock 9
 
-if [ "$force" = 1 ]; then
-    rm -rf "$WINEPREFIX"
-fi
-if [ -f "$WINEPREFIX/.orv-ready" ]; then
+if [ "$force" != 1 ] && [ -f "$WINEPREFIX/.orv-ready" ]; then
     exit 0
 fi
 

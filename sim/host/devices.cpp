@@ -32,7 +32,11 @@ const DeviceKind* FindDeviceKind(const std::string& name) {
 }
 
 std::vector<std::string> SupportedKindNames() {
-    return {"toggle", "tuner", "mode", "wap", "z7hotas", "gdp"};
+    std::vector<std::string> names;
+    for (const DeviceKind& kind : kKinds)
+        if (kind.vendorId == VENDOR_ID_PANELS && kind.productId != kUnsupportedProduct)
+            names.push_back(kind.name);
+    return names;
 }
 
 }  // namespace Orv::Host

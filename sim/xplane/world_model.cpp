@@ -176,8 +176,7 @@ Command* World::LiveCommand(const void* handle) const {
 }
 
 bool World::CreateData(const std::string& name, DataType type, int size) {
-    bool array =
-        type == DataType::IntArray || type == DataType::FloatArray || type == DataType::Bytes;
+    bool array = IsArrayType(type);
     if (name.empty() || FindData(name) || FindCommand(name))
         return false;
     if (array && (size < 0 || size > 1 << 20))

@@ -15,15 +15,16 @@
 
 namespace Orv::XSim {
 
+inline bool IsArrayType(DataType type) {
+    return type == DataType::IntArray || type == DataType::FloatArray || type == DataType::Bytes;
+}
+
 struct DataRef {
     std::string name;
     DataType type = DataType::Int;
     std::vector<double> values;  // one element for scalars, kept in the type's range
     std::vector<double> start;   // the values Reset restores
-    bool IsArray() const {
-        return type == DataType::IntArray || type == DataType::FloatArray ||
-               type == DataType::Bytes;
-    }
+    bool IsArray() const { return IsArrayType(type); }
 };
 
 struct Command {
