@@ -85,6 +85,11 @@ void WriteBits(uint8_t* data, uint32_t bytes, uint32_t offset, uint32_t size, ui
 
 }  // namespace
 
+bool HidField::HasUsageOnPage(uint16_t page) const {
+    return std::any_of(usages.begin(), usages.end(),
+                       [&](const HidUsage& x) { return x.page == page; });
+}
+
 HidUsage HidField::VariableUsage(uint32_t i) const {
     if (usages.empty())
         return HidUsage{};
@@ -323,9 +328,7 @@ uint32_t HidDescriptor::MaxUsageListLength(HidReportType type, uint16_t page) co
                 if (f.VariableUsage(k).page == page)
                     ++total;
         } else {
-            bool has = std::any_of(f.usages.begin(), f.usages.end(),
-                                   [&](const HidUsage& x) { return x.page == page; });
-            if (has)
+            if (f.HasUsageOnPage(page))
                 total += f.count;
         }
     }
@@ -388,8 +391,7 @@ uint32_t HidDescriptor::GetUsages(HidReportType type, uint16_t page, uint16_t* u
                 pageSeen = true;
                 add(f.usages[index].id);
             }
-            if (std::any_of(f.usages.begin(), f.usages.end(),
-                            [&](const HidUsage& x) { return x.page == page; }))
+            if (f.HasUsageOnPage(page))
                 pageSeen = true;
         }
     }
@@ -409,9 +411,8 @@ std::vector<uint8_t> HidDescriptor::BuildInputReport(uint16_t page,
     for (const HidField& f : fields_) {
         if (f.type != HidReportType::Input || f.constant)
             continue;
-        bool has = f.variable ? f.size == 1 && f.VariableUsage(0).page == page
-                              : std::any_of(f.usages.begin(), f.usages.end(),
-                                            [&](const HidUsage& x) { return x.page == page; });
+        bool has =
+            f.variable ? f.size == 1 && f.VariableUsage(0).page == page : f.HasUsageOnPage(page);
         if (has) {
             first = &f;
             break;

@@ -32,6 +32,8 @@ struct HidField {
 
     // The usage of field i of a variable item.
     HidUsage VariableUsage(uint32_t i) const;
+    // Whether one of the usages is on the page (for an array field).
+    bool HasUsageOnPage(uint16_t page) const;
 };
 
 class HidDescriptor {
