@@ -21,4 +21,26 @@ public:
 
 ICom& Com();
 
+// COM initialised on the calling thread for the scope's life, and
+// uninitialised when the scope goes if the initialisation succeeded.
+class ComScope {
+public:
+    ComScope() : result_(Com().InitializeCom()) {}
+    ~ComScope() {
+        if (succeeded())
+            Com().UninitializeCom();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+    // The HRESULT of the initialisation.
+    int32_t result() const { return result_; }
+    // S_OK, or S_FALSE when the thread had COM already; a thread in another
+    // apartment keeps its COM as it is.
+    bool succeeded() const { return result_ == kSOk || result_ == kSFalse; }
+
+private:
+    int32_t result_;
+};
+
 }  // namespace Orv::Platform

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 
+#include "platform/device_io.h"
 #include "platform/types.h"
+#include "platform/unique_handle.h"
 
 namespace Orv::Platform {
 
@@ -18,15 +20,6 @@ constexpr uint32_t kHidpStatusInvalidReportLength = 0xC0110003u;
 constexpr uint32_t kHidpStatusUsageNotFound = 0xC0110004u;
 constexpr uint32_t kHidpStatusBufferTooSmall = 0xC0110007u;
 constexpr uint32_t kHidpStatusIncompatibleReportId = 0xC011000Au;
-
-// Windows error codes of device I/O.
-constexpr uint32_t kErrorInvalidData = 13;
-constexpr uint32_t kErrorGenFailure = 31;
-constexpr uint32_t kErrorOperationAborted = 995;
-constexpr uint32_t kErrorIoIncomplete = 996;
-constexpr uint32_t kErrorIoPending = 997;
-constexpr uint32_t kErrorDeviceNotConnected = 1167;
-constexpr uint32_t kErrorInvalidUserBuffer = 1784;
 
 // HIDP_REPORT_TYPE.
 enum class HidReportType : int32_t { Input = 0, Output = 1, Feature = 2 };
@@ -56,16 +49,6 @@ struct HidCaps {
 // The preparsed data of a HID interface: opaque, owned by the backend
 // until FreePreparsedData.
 using HidPreparsedData = void*;
-
-// The control block of one overlapped read, as OVERLAPPED: the caller sets
-// event (a manual-reset event of the sync port) before the read and keeps
-// the block and the buffer alive and unmoved until the read has completed
-// or its cancellation has been collected.  opaque belongs to the backend;
-// the caller zeroes it before each read.
-struct Overlapped {
-    alignas(8) unsigned char opaque[32] = {};
-    Handle event = nullptr;
-};
 
 class IHid {
 public:
@@ -122,5 +105,13 @@ public:
 };
 
 IHid& Hid();
+
+// Preparsed data, freed through the port.
+struct PreparsedDataTraits {
+    using Value = HidPreparsedData;
+    static constexpr Value None() { return nullptr; }
+    static void Release(Value data) { Hid().FreePreparsedData(data); }
+};
+using ScopedPreparsedData = UniqueHandle<PreparsedDataTraits>;
 
 }  // namespace Orv::Platform

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "platform/types.h"
+#include "platform/unique_handle.h"
 
 namespace Orv::Platform {
 
@@ -91,5 +92,42 @@ public:
 private:
     Lock lock_;
 };
+
+// A held try of a port lock: owns() when TryEnterLock succeeded (never for
+// a null lock); left when the guard goes.
+class TryLockGuard {
+public:
+    explicit TryLockGuard(Lock lock)
+        : lock_(lock != nullptr && Sync().TryEnterLock(lock) ? lock : nullptr) {}
+    ~TryLockGuard() {
+        if (lock_ != nullptr)
+            Sync().LeaveLock(lock_);
+    }
+    TryLockGuard(const TryLockGuard&) = delete;
+    TryLockGuard& operator=(const TryLockGuard&) = delete;
+
+    bool owns() const { return lock_ != nullptr; }
+    explicit operator bool() const { return owns(); }
+
+private:
+    Lock lock_;
+};
+
+// A handle of this port (an event or a thread), closed through it.
+struct SyncHandleTraits {
+    using Value = Handle;
+    static constexpr Value None() { return nullptr; }
+    static void Release(Value handle) { Sync().CloseHandle(handle); }
+};
+using ScopedEvent = UniqueHandle<SyncHandleTraits>;
+using ScopedThread = UniqueHandle<SyncHandleTraits>;
+
+// A lock of this port, deleted through it.
+struct LockTraits {
+    using Value = Lock;
+    static constexpr Value None() { return nullptr; }
+    static void Release(Value lock) { Sync().DeleteLock(lock); }
+};
+using ScopedLock = UniqueHandle<LockTraits>;
 
 }  // namespace Orv::Platform

@@ -52,6 +52,7 @@ constexpr uint32_t kEventAllAccess = 0x1F0003;
 
 // HRESULTs.
 constexpr int32_t kSOk = 0;
+constexpr int32_t kSFalse = 1;
 constexpr int32_t kEFail = static_cast<int32_t>(0x80004005u);
 constexpr int32_t kEInvalidArg = static_cast<int32_t>(0x80070057u);
 inline bool Failed(int32_t hr) {

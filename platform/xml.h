@@ -24,7 +24,6 @@
 namespace Orv::Platform {
 
 // HRESULTs of this port besides those in types.h.
-constexpr int32_t kSFalse = 1;
 constexpr int32_t kEOutOfMemory = static_cast<int32_t>(0x8007000Eu);
 constexpr int32_t kENoInterface = static_cast<int32_t>(0x80004002u);
 constexpr int32_t kCoENotInitialized = static_cast<int32_t>(0x800401F0u);

@@ -19,28 +19,6 @@ constexpr int32_t kKeyword = TRACE_KEYWORD_WAP;
 
 constexpr wchar_t kFileName[] = L"\\WapProgramming.xml";
 
-// COM on the calling thread for as long as the reader works: panels present
-// at plugin start are created on the simulator's thread, where nobody else
-// initialised it.  Only a successful initialisation (S_OK, or S_FALSE when
-// the thread had it already) is undone; a thread in another apartment keeps
-// its COM as it is.
-class ComScope {
-public:
-    ComScope() {
-        int32_t hr = Platform::Com().InitializeCom();
-        initialised_ = hr == Platform::kSOk || hr == Platform::kSFalse;
-    }
-    ~ComScope() {
-        if (initialised_)
-            Platform::Com().UninitializeCom();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    bool initialised_ = false;
-};
-
 bool IsBlank(wchar_t c) {
     return c == L' ' || (c >= L'\t' && c <= L'\r');
 }
@@ -82,7 +60,7 @@ bool CWAPanel::UpdateTilesFromXML() {
     ORV_TRACE_SCOPE(kKeyword);
     const std::wstring path = UTILITY::GetProfileFolder() + kFileName;
     // Made before the document, so that COM outlives every node.
-    ComScope com;
+    Platform::ComScope com;
     std::unique_ptr<Platform::IXmlDocument> document;
     int32_t hr = Platform::Xml().CreateDocument(&document);
     if (Platform::Failed(hr) || !document) {
