@@ -16,6 +16,7 @@
 #include "common/device_ids.h"
 #include "platform/sim/sim_devices.h"
 #include "platform/sim/sim_platform.h"
+#include "plugin/core/dll_entry.h"
 #include "plugin/core/plugin.h"
 #include "plugin/core/trace.h"
 #include "plugin/devices/avionex.h"

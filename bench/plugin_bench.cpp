@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "platform/sim/sim_platform.h"
+#include "plugin/core/dll_entry.h"
 #include "plugin/core/trace.h"
 #include "sim/xplane/world.h"
 
@@ -64,7 +65,8 @@ void BM_EmptyFrame(benchmark::State& state) {
     char name[256], signature[256], description[256];
     XPluginStart(name, signature, description);
     XPluginEnable();
-    if (Orv::XSim::FlightLoopCount() != 1) state.SkipWithError("the plugin did not start");
+    if (Orv::XSim::FlightLoopCount() != 1)
+        state.SkipWithError("the plugin did not start");
     for (auto _ : state)
         Orv::XSim::RunFrame(0.02f);
     XPluginDisable();

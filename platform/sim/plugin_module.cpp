@@ -5,7 +5,7 @@
 // module: each reports its start and end as the thread attach and detach
 // steps.  Threads the host itself runs are not announced.
 #include "platform/sim/sim_platform.h"
-#include "plugin/core/trace.h"
+#include "plugin/core/dll_entry.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The entry point of win.xpl: the loader's notifications go to the plugin's
 // DLL entry, whose reason numbers are the loader's.
 #include "platform/win32/win32.h"
-#include "plugin/core/trace.h"
+#include "plugin/core/dll_entry.h"
 
 static_assert(DLL_PROCESS_DETACH == Orv::DLL_REASON_PROCESS_DETACH);
 static_assert(DLL_PROCESS_ATTACH == Orv::DLL_REASON_PROCESS_ATTACH);

@@ -4,8 +4,8 @@
 #include <sstream>
 #include <string>
 
+#include "plugin/core/lower_case.h"
 #include "plugin/core/trace.h"
-#include "plugin/core/utility.h"
 #include "sdk/xplm.h"
 
 namespace Orv {

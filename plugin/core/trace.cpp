@@ -114,40 +114,21 @@ void TraceEnableCallback(const Platform::Guid* /*sourceId*/, uint32_t controlCod
     }
 }
 
-bool DllEntry(uint32_t reason) {
-    switch (reason) {
-        case DLL_REASON_PROCESS_ATTACH: {
-            Platform::TraceRegistration registration = 0;
-            Platform::TraceProvider().EventRegister(kTraceProviderGuid, &TraceEnableCallback,
-                                                    nullptr, &registration);
-            g_trace.registration.store(registration, kRelaxed);
-            g_trace.tlsIndex.store(Platform::Sync().TlsAlloc(), kRelaxed);
-            WriteTrace(TRACE_LEVEL_DETAIL, TRACE_KEYWORD_PLUGIN, TRACE_KIND_MESSAGE,
-                       L"DLL_PROCESS_ATTACH");
-            break;
-        }
-        case DLL_REASON_THREAD_ATTACH:
-            WriteTrace(TRACE_LEVEL_DETAIL, TRACE_KEYWORD_PLUGIN, TRACE_KIND_MESSAGE,
-                       L"DLL_THREAD_ATTACH");
-            break;
-        case DLL_REASON_THREAD_DETACH:
-            WriteTrace(TRACE_LEVEL_DETAIL, TRACE_KEYWORD_PLUGIN, TRACE_KIND_MESSAGE,
-                       L"DLL_THREAD_DETACH");
-            break;
-        case DLL_REASON_PROCESS_DETACH:
-            WriteTrace(TRACE_LEVEL_DETAIL, TRACE_KEYWORD_PLUGIN, TRACE_KIND_MESSAGE,
-                       L"DLL_PROCESS_DETACH");
-            if (g_trace.registration.load(kRelaxed) != 0) {
-                Platform::TraceProvider().EventUnregister(g_trace.registration.load(kRelaxed));
-                g_trace.registration.store(0, kRelaxed);
-            }
-            ClearFilter();
-            Platform::Sync().TlsFree(g_trace.tlsIndex.load(kRelaxed));
-            break;
-        default:
-            break;
+void RegisterTraceProvider() {
+    Platform::TraceRegistration registration = 0;
+    Platform::TraceProvider().EventRegister(kTraceProviderGuid, &TraceEnableCallback, nullptr,
+                                            &registration);
+    g_trace.registration.store(registration, kRelaxed);
+    g_trace.tlsIndex.store(Platform::Sync().TlsAlloc(), kRelaxed);
+}
+
+void UnregisterTraceProvider() {
+    if (g_trace.registration.load(kRelaxed) != 0) {
+        Platform::TraceProvider().EventUnregister(g_trace.registration.load(kRelaxed));
+        g_trace.registration.store(0, kRelaxed);
     }
-    return true;
+    ClearFilter();
+    Platform::Sync().TlsFree(g_trace.tlsIndex.load(kRelaxed));
 }
 
 }  // namespace Orv

@@ -75,17 +75,10 @@ inline bool TracePasses(int32_t level, int32_t keyword) {
             g_trace.keywordMask.load(relaxed)) != 0;
 }
 
-// The plugin module's notifications, as the Windows DLL entry point gets
-// them.  On Windows DllMain forwards here; on Linux the module's load and
-// unload, and the start and end of threads that the sync port starts.
-enum DllReason : uint32_t {
-    DLL_REASON_PROCESS_DETACH = 0,
-    DLL_REASON_PROCESS_ATTACH = 1,
-    DLL_REASON_THREAD_ATTACH = 2,
-    DLL_REASON_THREAD_DETACH = 3,
-};
-// Always returns true (TRUE for the DLL entry point).
-bool DllEntry(uint32_t reason);
+// Registers the trace provider and takes the thread-local slot of the
+// nesting depth (at module load); undoes both (at module unload).
+void RegisterTraceProvider();
+void UnregisterTraceProvider();
 
 // Writes a function's entry line when made and its exit line when it goes
 // out of scope, so that no return path forgets the exit line.

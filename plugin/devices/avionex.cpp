@@ -5,8 +5,9 @@
 #include "common/device_ids.h"
 #include "platform/com.h"
 #include "platform/hid.h"
+#include "plugin/core/device_enum.h"
+#include "plugin/core/lower_case.h"
 #include "plugin/core/trace.h"
-#include "plugin/core/utility.h"
 #include "plugin/devices/panel_kinds.h"
 
 namespace Orv {

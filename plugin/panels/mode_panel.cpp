@@ -5,9 +5,9 @@
 #include <map>
 #include <string>
 
+#include "plugin/core/digit_format.h"
 #include "plugin/core/sim_bindings.h"
 #include "plugin/core/trace.h"
-#include "plugin/core/utility.h"
 #include "sdk/xplm.h"
 
 namespace Orv {
@@ -426,7 +426,8 @@ void CModePanel::FillRevLedReport(uint8_t* report) {
 
 void CModePanel::FillReport(int32_t value, uint8_t* destination) {
     ORV_TRACE_SCOPE(kKeyword);
-    std::string text = UTILITY::ConvertIntValueToString(value, 1);
+    std::string text =
+        UTILITY::ConvertIntValueToString(value, UTILITY::DigitFormat::kRightAligned5);
     for (int i = 0; i < kDigits; ++i) {
         char c = i < static_cast<int>(text.size()) ? text[static_cast<size_t>(i)] : ' ';
         if (c == '-')

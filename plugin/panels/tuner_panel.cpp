@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "platform/sync.h"
+#include "plugin/core/digit_format.h"
 #include "plugin/core/sim_bindings.h"
 #include "plugin/core/trace.h"
-#include "plugin/core/utility.h"
 #include "sdk/xplm.h"
 
 namespace Orv {
@@ -33,11 +33,12 @@ enum : uint16_t {
     kLowerCoarseDown = 24,
 };
 
-// Display formats of UTILITY::ConvertIntValueToString.
-constexpr int32_t kFormatAdf = 2;          // two dark digits, three digits
-constexpr int32_t kFormatTransponder = 4;  // one dark digit, four digits
-constexpr int32_t kFormatFrequency = 6;    // 118.05
-constexpr int32_t kFormatDistance = 7;     // 0012.3
+// What each display shows, in the digit formats.
+namespace Format = UTILITY::DigitFormat;
+constexpr int32_t kFormatAdf = Format::kTwoDarkThreeDigits;
+constexpr int32_t kFormatTransponder = Format::kOneDarkFourDigits;
+constexpr int32_t kFormatFrequency = Format::kHundredths;
+constexpr int32_t kFormatDistance = Format::kTenthsZeroPadded6;
 
 // Digit bytes of the display report.
 constexpr uint8_t kDark = 0xFF;

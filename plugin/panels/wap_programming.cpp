@@ -7,8 +7,8 @@
 
 #include "platform/com.h"
 #include "platform/xml.h"
+#include "plugin/core/folders.h"
 #include "plugin/core/trace.h"
-#include "plugin/core/utility.h"
 #include "plugin/panels/wap_panel.h"
 
 namespace Orv {

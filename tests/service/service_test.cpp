@@ -8,7 +8,7 @@
 #include "platform/service_manager.h"
 #include "platform/sim/sim_services.h"
 #include "platform/sync.h"
-#include "plugin/core/utility.h"
+#include "plugin/core/handover.h"
 #include "service/orv_service.h"
 #include "tests/service/service_fixture.h"
 

@@ -14,6 +14,7 @@
 #include "platform/sim/sim_devices_internal.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/sync.h"
+#include "plugin/core/device_enum.h"
 #include "plugin/devices/avionex.h"
 #include "sdk/xplm.h"
 #include "sim/xplane/world.h"

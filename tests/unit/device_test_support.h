@@ -7,7 +7,7 @@
 
 #include "common/device_ids.h"
 #include "platform/sim/sim_devices.h"
-#include "plugin/core/utility.h"
+#include "plugin/core/lower_case.h"
 
 namespace Orv::Test {
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/sim/sim_platform.h"
+#include "plugin/core/dll_entry.h"
 #include "plugin/core/trace.h"
 
 namespace Orv::Test {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/core/dll_entry.h"
 #include "plugin/core/trace.h"
 #include "tests/unit/trace_fixture.h"
 

@@ -1,4 +1,8 @@
-#include "plugin/core/utility.h"
+#include "plugin/core/digit_format.h"
+#include "plugin/core/folders.h"
+#include "plugin/core/handover.h"
+#include "plugin/core/key_input.h"
+#include "plugin/core/lower_case.h"
 
 #include <gtest/gtest.h>
 
