@@ -69,15 +69,17 @@ int32_t DistanceTenths(float distance) {
 }
 
 // The ADF standby frequency (kHz, 0 to 999) moved by delta.  In 64 bits,
-// so that any value the dataref holds steps without overflow.  A fine step
-// past either end goes to the other end; a coarse step past it comes back
-// in by 999, so 995 up gives 6 and 5 down gives 994.
+// so that any value the dataref holds steps without overflow.  Each
+// direction is bounded on its own side only: a fine step up past 999 goes
+// to 0 and a fine step down past 0 to 999; a coarse step past that end
+// comes back in by 999, so 995 up gives 6 and 5 down gives 994.  A value
+// outside the range (written by another plugin) steps toward it unchanged.
 void StepAdfStandby(XPLMDataRef standby, int32_t delta) {
     int64_t value = static_cast<int64_t>(XPLMGetDatai(standby)) + delta;
     bool coarse = delta > 1 || delta < -1;
-    if (value > kAdfHighest)
+    if (delta > 0 && value > kAdfHighest)
         value = coarse ? value - kAdfHighest : 0;
-    else if (value < 0)
+    else if (delta < 0 && value < 0)
         value = coarse ? value + kAdfHighest : kAdfHighest;
     XPLMSetDatai(standby, static_cast<int32_t>(value));
 }
