@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/port_thread.h"
 #include "platform/service_manager.h"
+#include "platform/sync.h"
 #include "platform/types.h"
 
 namespace Orv::Service {
@@ -31,14 +33,13 @@ inline constexpr uint32_t kControlsAccepted =
 // The process-wide service record.
 struct CServiceRecord {
     CServiceRecord();
-    ~CServiceRecord();
     CServiceRecord(const CServiceRecord&) = delete;
     CServiceRecord& operator=(const CServiceRecord&) = delete;
 
     Platform::ServiceStatusHandle statusHandle = nullptr;
     Platform::ServiceStatus status;
-    Platform::Handle worker = nullptr;     // the OrvKick thread
-    Platform::Handle stopEvent = nullptr;  // auto-reset: the worker is to end
+    Platform::PortThread worker;      // the OrvKick thread
+    Platform::ScopedEvent stopEvent;  // auto-reset: the worker is to end
 };
 
 // The record, created on first use.

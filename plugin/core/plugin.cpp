@@ -4,10 +4,10 @@
 #include <cstdint>
 
 #include "plugin/core/aircraft_settings.h"
+#include "plugin/core/device_registry.h"
 #include "plugin/core/sim_bindings.h"
 #include "plugin/core/trace.h"
 #include "plugin/core/utility.h"
-#include "plugin/devices/avionex.h"
 #include "sdk/xplm.h"
 
 namespace {
