@@ -64,15 +64,22 @@ int Dispatch() {
 
 }  // namespace
 
+std::wstring QuotedProgramPath(const std::wstring& path) {
+    if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"')
+        return path;
+    return L"\"" + path + L"\"";
+}
+
 int InstallService() {
     Debug(L"orvservice -install\n");
     Platform::ScHandle manager = ServiceManager().OpenSCManager(
         nullptr, nullptr, Platform::kScManagerConnect | Platform::kScManagerCreateService);
     if (manager == nullptr)
         return kExitFailure;
-    // The full path of this program, as the manager must start it.
+    // The full path of this program, quoted, as the manager must start it.
     std::wstring path;
     Platform::Module().GetModuleFileName(nullptr, &path);
+    path = QuotedProgramPath(path);
     Platform::ScHandle service = ServiceManager().CreateService(
         manager, kServiceName, kServiceDisplayName,
         Platform::kServiceQueryStatus | Platform::kServiceStart, Platform::kServiceWin32OwnProcess,

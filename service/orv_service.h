@@ -56,6 +56,12 @@ int RunProgram(int argc, const wchar_t* const* argv);
 // manager starts for the service's binary.
 int RunProgramAsProcess(const std::vector<std::wstring>& args);
 
+// The command line the service manager is to run for a program path: the
+// path in double quotes (a quoted one stays as it is).  Unquoted, a path
+// with a space ("...\X-Plane 10\...") would be read as a shorter program
+// ("...\X-Plane.exe") with arguments, which the manager would run instead.
+std::wstring QuotedProgramPath(const std::wstring& path);
+
 // The command-line commands; each returns the process exit code.
 int InstallService();
 int RemoveService();
