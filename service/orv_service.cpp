@@ -132,18 +132,15 @@ void StopServiceAndWait(Platform::ScHandle service) {
 // stopping; nothing when the manager or the service cannot be opened.
 template <typename Action>
 void WithDisplayService(Action action) {
-    Platform::ScHandle manager =
-        ServiceManager().OpenSCManager(nullptr, nullptr, Platform::kScManagerAllAccess);
-    if (manager == nullptr)
+    Platform::ScopedScHandle manager(
+        ServiceManager().OpenSCManager(nullptr, nullptr, Platform::kScManagerAllAccess));
+    if (!manager)
         return;
-    Platform::ScHandle service = ServiceManager().OpenService(
-        manager, kDisplayServiceName,
-        Platform::kServiceQueryStatus | Platform::kServiceStart | Platform::kServiceStop);
-    if (service != nullptr) {
-        action(service);
-        ServiceManager().CloseServiceHandle(service);
-    }
-    ServiceManager().CloseServiceHandle(manager);
+    Platform::ScopedScHandle service(ServiceManager().OpenService(
+        manager.get(), kDisplayServiceName,
+        Platform::kServiceQueryStatus | Platform::kServiceStart | Platform::kServiceStop));
+    if (service)
+        action(service.get());
 }
 
 void PauseDisplayService() {
