@@ -1,7 +1,8 @@
 // The device manager: finds the maker's devices, follows them as they are
 // plugged in and out (on a message-window thread of its own), owns the
 // objects that stand for them and lets each attached panel work once per
-// frame.
+// frame.  Which class stands for which product or display interface comes
+// from the table of device kinds it is made with (device_kinds.h).
 //
 // Locks: panelLock guards panels, displayLock guards displayDevices;
 // panelLock comes first.  The flight loop only tries both (NotifyPanels
