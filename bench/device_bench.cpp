@@ -81,15 +81,16 @@ void BM_NotifyPanelsSixIdlePanels(benchmark::State& state) {
     Sim::ResetDevices();
     const uint16_t products[] = {PRODUCT_ID_TOGGLE, PRODUCT_ID_TUNER,   PRODUCT_ID_MODE,
                                  PRODUCT_ID_WAP,    PRODUCT_ID_Z7HOTAS, PRODUCT_ID_GDP};
+    DeviceKinds kinds;
     for (uint16_t product : products) {
-        CAvionex::SetPanelFactory(product, &MakeIdlePanel);
+        kinds.panels.push_back({product, L"The idle panel is attached: %s", &MakeIdlePanel});
         Sim::VirtualHidDevice device;
         device.vendorId = VENDOR_ID_PANELS;
         device.productId = product;
         device.reportDescriptor = Sim::PanelReportDescriptor(20, 2);
         Sim::PlugDevice(device);
     }
-    auto manager = std::make_unique<CAvionex>();
+    auto manager = std::make_unique<CAvionex>(std::move(kinds));
     if (manager->Initialize() != 0 || manager->PanelCount() != 6) {
         state.SkipWithError("the six panels did not attach");
         return;
@@ -107,8 +108,6 @@ void BM_NotifyPanelsSixIdlePanels(benchmark::State& state) {
 
     manager->Uninitialize();
     manager.reset();
-    for (uint16_t product : products)
-        CAvionex::SetPanelFactory(product, nullptr);
     Sim::ResetDevices();
 }
 BENCHMARK(BM_NotifyPanelsSixIdlePanels);

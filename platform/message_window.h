@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "platform/types.h"
+#include "platform/unique_handle.h"
 
 namespace Orv::Platform {
 
@@ -108,5 +109,15 @@ public:
 };
 
 IMessageWindow& MessageWindow();
+
+// A device-notification registration, unregistered through this port.
+struct DeviceNotificationTraits {
+    using Value = DeviceNotification;
+    static constexpr Value None() { return nullptr; }
+    static void Release(Value notification) {
+        MessageWindow().UnregisterDeviceNotification(notification);
+    }
+};
+using ScopedDeviceNotification = UniqueHandle<DeviceNotificationTraits>;
 
 }  // namespace Orv::Platform

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/types.h"
+#include "platform/unique_handle.h"
 
 namespace Orv::Platform {
 
@@ -129,5 +130,13 @@ public:
 };
 
 IServiceManager& ServiceManager();
+
+// A handle of the manager or of a service, closed through this port.
+struct ScHandleTraits {
+    using Value = ScHandle;
+    static constexpr Value None() { return nullptr; }
+    static void Release(Value handle) { ServiceManager().CloseServiceHandle(handle); }
+};
+using ScopedScHandle = UniqueHandle<ScHandleTraits>;
 
 }  // namespace Orv::Platform

@@ -31,24 +31,16 @@ bool EqualsIgnoringCase(const wchar_t* text, const wchar_t* word) {
 }
 
 // Opens the manager and this program's service; null service when either
-// fails (the manager's handle is then closed already).
+// fails.  The service's handle is closed before the manager's.
 struct OwnService {
-    explicit OwnService(uint32_t access) {
-        manager = ServiceManager().OpenSCManager(nullptr, nullptr, Platform::kScManagerConnect);
-        if (manager != nullptr)
-            service = ServiceManager().OpenService(manager, kServiceName, access);
+    explicit OwnService(uint32_t access)
+        : manager(ServiceManager().OpenSCManager(nullptr, nullptr, Platform::kScManagerConnect)) {
+        if (manager)
+            service.reset(ServiceManager().OpenService(manager.get(), kServiceName, access));
     }
-    ~OwnService() {
-        if (service != nullptr)
-            ServiceManager().CloseServiceHandle(service);
-        if (manager != nullptr)
-            ServiceManager().CloseServiceHandle(manager);
-    }
-    OwnService(const OwnService&) = delete;
-    OwnService& operator=(const OwnService&) = delete;
 
-    Platform::ScHandle manager = nullptr;
-    Platform::ScHandle service = nullptr;
+    Platform::ScopedScHandle manager;
+    Platform::ScopedScHandle service;
 };
 
 int Dispatch() {
@@ -64,55 +56,58 @@ int Dispatch() {
 
 }  // namespace
 
+std::wstring QuotedProgramPath(const std::wstring& path) {
+    if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"')
+        return path;
+    return L"\"" + path + L"\"";
+}
+
 int InstallService() {
     Debug(L"orvservice -install\n");
-    Platform::ScHandle manager = ServiceManager().OpenSCManager(
-        nullptr, nullptr, Platform::kScManagerConnect | Platform::kScManagerCreateService);
-    if (manager == nullptr)
+    Platform::ScopedScHandle manager(ServiceManager().OpenSCManager(
+        nullptr, nullptr, Platform::kScManagerConnect | Platform::kScManagerCreateService));
+    if (!manager)
         return kExitFailure;
-    // The full path of this program, as the manager must start it.
+    // The full path of this program, quoted, as the manager must start it.
     std::wstring path;
     Platform::Module().GetModuleFileName(nullptr, &path);
-    Platform::ScHandle service = ServiceManager().CreateService(
-        manager, kServiceName, kServiceDisplayName,
+    path = QuotedProgramPath(path);
+    Platform::ScopedScHandle service(ServiceManager().CreateService(
+        manager.get(), kServiceName, kServiceDisplayName,
         Platform::kServiceQueryStatus | Platform::kServiceStart, Platform::kServiceWin32OwnProcess,
         Platform::kServiceAutoStart, Platform::kServiceErrorNormal, path.c_str(), nullptr, nullptr,
-        nullptr, nullptr);
-    int code = kExitFailure;
-    if (service != nullptr) {
-        ServiceManager().StartService(service, 0, nullptr);
-        ServiceManager().CloseServiceHandle(service);
-        code = 0;
-    }
-    ServiceManager().CloseServiceHandle(manager);
-    return code;
+        nullptr, nullptr));
+    if (!service)
+        return kExitFailure;
+    ServiceManager().StartService(service.get(), 0, nullptr);
+    return 0;
 }
 
 int RemoveService() {
     Debug(L"orvservice -remove\n");
     OwnService own(Platform::kDelete | Platform::kServiceStop | Platform::kServiceQueryStatus);
-    if (own.service == nullptr)
+    if (!own.service)
         return kExitFailure;
-    StopServiceAndWait(own.service);
-    ServiceManager().DeleteService(own.service);
+    StopServiceAndWait(own.service.get());
+    ServiceManager().DeleteService(own.service.get());
     return 0;
 }
 
 int StartOwnService() {
     Debug(L"orvservice -start\n");
     OwnService own(Platform::kServiceQueryStatus | Platform::kServiceStart);
-    if (own.service == nullptr)
+    if (!own.service)
         return kExitFailure;
-    ServiceManager().StartService(own.service, 0, nullptr);
+    ServiceManager().StartService(own.service.get(), 0, nullptr);
     return 0;
 }
 
 int StopOwnService() {
     Debug(L"orvservice -stop\n");
     OwnService own(Platform::kServiceStop | Platform::kServiceQueryStatus);
-    if (own.service == nullptr)
+    if (!own.service)
         return kExitFailure;
-    StopServiceAndWait(own.service);
+    StopServiceAndWait(own.service.get());
     return 0;
 }
 

@@ -27,11 +27,6 @@ CServiceRecord::CServiceRecord()
              0},
       stopEvent(Sync().CreateEvent(false, false)) {}
 
-CServiceRecord::~CServiceRecord() {
-    if (stopEvent != nullptr)
-        Sync().CloseHandle(stopEvent);
-}
-
 CServiceRecord* GetServiceRecord() {
     if (g_record == nullptr)
         g_record = new CServiceRecord;
@@ -51,7 +46,7 @@ void ServiceMain(uint32_t argc, wchar_t** argv) {
         return;
     // The manager sends no control before the first status report, so the
     // handler never sees the worker's handle unset.
-    record->worker = Sync().CreateThread(OrvKick, record, nullptr);
+    record->worker.Start(OrvKick, record);
     record->status.currentState = Platform::kServiceRunning;
     ServiceManager().SetServiceStatus(record->statusHandle, &record->status);
 }
@@ -62,17 +57,18 @@ uint32_t ServiceControlHandler(uint32_t control, uint32_t eventType, void* event
     switch (control) {
         case Platform::kServiceControlStop:
         case Platform::kServiceControlShutdown:
-            if (record->worker != nullptr) {
-                Sync().SetEvent(record->stopEvent);
-                if (Sync().WaitForSingleObject(record->worker, kWorkerStopTimeoutMs) ==
-                    Platform::kWaitTimeout)
-                    Platform::DebugOutput().OutputDebugString(
-                        L"orvservice.exe - OnServiceStopped() - Timeout on shutting down OrvKick "
-                        L"thread\n");
-                Sync().CloseHandle(record->worker);
-                // Closed handles are reused: a second stop must not wait on it.
-                record->worker = nullptr;
-            }
+            // A worker busy with a request is left to finish it: it sees the
+            // stop event on its next wait.
+            record->worker.End([record] { Sync().SetEvent(record->stopEvent.get()); },
+                               kWorkerStopTimeoutMs,
+                               [] {
+                                   Platform::DebugOutput().OutputDebugString(
+                                       L"orvservice.exe - OnServiceStopped() - Timeout on "
+                                       L"shutting down OrvKick thread\n");
+                               },
+                               Platform::PortThread::Overdue::Leave);
+            // Closed handles are reused: a second stop must not wait on it.
+            record->worker.Close();
             record->status.currentState = Platform::kServiceStopped;
             break;
         case Platform::kServiceControlPause:
@@ -100,12 +96,12 @@ uint32_t OrvKick(void* context) {
         Sync().GetLastError();
     Platform::SecurityAttributes attributes{&descriptor, true};
 
-    Platform::Handle pause =
-        Platform::NamedEvents().CreateEvent(&attributes, false, false, kPauseEventName);
-    Platform::Handle resume =
-        Platform::NamedEvents().CreateEvent(&attributes, false, false, kResumeEventName);
+    Platform::ScopedEvent pause(
+        Platform::NamedEvents().CreateEvent(&attributes, false, false, kPauseEventName));
+    Platform::ScopedEvent resume(
+        Platform::NamedEvents().CreateEvent(&attributes, false, false, kResumeEventName));
 
-    const Platform::Handle handles[3] = {record->stopEvent, pause, resume};
+    const Platform::Handle handles[3] = {record->stopEvent.get(), pause.get(), resume.get()};
     for (;;) {
         uint32_t result = Sync().WaitForMultipleObjects(3, handles, false, Platform::kInfinite);
         if (result == Platform::kWaitObject0 + 1) {
@@ -116,10 +112,6 @@ uint32_t OrvKick(void* context) {
             break;
         }
     }
-    if (pause != nullptr)
-        Sync().CloseHandle(pause);
-    if (resume != nullptr)
-        Sync().CloseHandle(resume);
     return 0;
 }
 
@@ -140,18 +132,15 @@ void StopServiceAndWait(Platform::ScHandle service) {
 // stopping; nothing when the manager or the service cannot be opened.
 template <typename Action>
 void WithDisplayService(Action action) {
-    Platform::ScHandle manager =
-        ServiceManager().OpenSCManager(nullptr, nullptr, Platform::kScManagerAllAccess);
-    if (manager == nullptr)
+    Platform::ScopedScHandle manager(
+        ServiceManager().OpenSCManager(nullptr, nullptr, Platform::kScManagerAllAccess));
+    if (!manager)
         return;
-    Platform::ScHandle service = ServiceManager().OpenService(
-        manager, kDisplayServiceName,
-        Platform::kServiceQueryStatus | Platform::kServiceStart | Platform::kServiceStop);
-    if (service != nullptr) {
-        action(service);
-        ServiceManager().CloseServiceHandle(service);
-    }
-    ServiceManager().CloseServiceHandle(manager);
+    Platform::ScopedScHandle service(ServiceManager().OpenService(
+        manager.get(), kDisplayServiceName,
+        Platform::kServiceQueryStatus | Platform::kServiceStart | Platform::kServiceStop));
+    if (service)
+        action(service.get());
 }
 
 void PauseDisplayService() {

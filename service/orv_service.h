@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/port_thread.h"
 #include "platform/service_manager.h"
+#include "platform/sync.h"
 #include "platform/types.h"
 
 namespace Orv::Service {
@@ -31,14 +33,13 @@ inline constexpr uint32_t kControlsAccepted =
 // The process-wide service record.
 struct CServiceRecord {
     CServiceRecord();
-    ~CServiceRecord();
     CServiceRecord(const CServiceRecord&) = delete;
     CServiceRecord& operator=(const CServiceRecord&) = delete;
 
     Platform::ServiceStatusHandle statusHandle = nullptr;
     Platform::ServiceStatus status;
-    Platform::Handle worker = nullptr;     // the OrvKick thread
-    Platform::Handle stopEvent = nullptr;  // auto-reset: the worker is to end
+    Platform::PortThread worker;      // the OrvKick thread
+    Platform::ScopedEvent stopEvent;  // auto-reset: the worker is to end
 };
 
 // The record, created on first use.
@@ -54,6 +55,12 @@ int RunProgram(int argc, const wchar_t* const* argv);
 // as argv, the record destroyed at the end.  What an in-process service
 // manager starts for the service's binary.
 int RunProgramAsProcess(const std::vector<std::wstring>& args);
+
+// The command line the service manager is to run for a program path: the
+// path in double quotes (a quoted one stays as it is).  Unquoted, a path
+// with a space ("...\X-Plane 10\...") would be read as a shorter program
+// ("...\X-Plane.exe") with arguments, which the manager would run instead.
+std::wstring QuotedProgramPath(const std::wstring& path);
 
 // The command-line commands; each returns the process exit code.
 int InstallService();

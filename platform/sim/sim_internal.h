@@ -9,5 +9,6 @@ void ResetKnownFolders();
 void ResetServices();
 void ResetDebugOutput();
 void ResetDeviceBus();
+void ResetProgramPath();
 
 }  // namespace Orv::Sim::Detail

@@ -968,6 +968,7 @@ void Reset(TimeMode mode) {
     Detail::ResetServices();
     Detail::ResetDebugOutput();
     Detail::ResetDeviceBus();
+    Detail::ResetProgramPath();
 }
 
 TimeMode Mode() {

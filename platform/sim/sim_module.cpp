@@ -6,15 +6,25 @@
 
 #include <climits>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 
 #include "platform/module.h"
+#include "platform/sim/sim_internal.h"
 #include "platform/sim/sim_platform.h"
+#include "platform/sim/sim_services.h"
 
 namespace Orv::Sim {
 namespace {
 
 constexpr uint32_t kErrorModNotFound = 126;
+
+// Set by SetProgramPath; never freed, so that it outlives the statics.
+std::mutex g_programPathMutex;
+std::wstring& ProgramPathOverride() {
+    static auto* path = new std::wstring;
+    return *path;
+}
 
 std::string ProgramPath() {
     char buf[PATH_MAX];
@@ -41,6 +51,13 @@ public:
         path->clear();
         std::string file;
         if (!addressInModule) {
+            {
+                std::lock_guard<std::mutex> lock(g_programPathMutex);
+                if (!ProgramPathOverride().empty()) {
+                    *path = ProgramPathOverride();
+                    return Platform::kErrorSuccess;
+                }
+            }
             file = ProgramPath();  // as for the program's own module handle
         } else {
             Dl_info info{};
@@ -60,6 +77,18 @@ public:
 };
 
 }  // namespace
+
+void SetProgramPath(const std::wstring& path) {
+    std::lock_guard<std::mutex> lock(g_programPathMutex);
+    ProgramPathOverride() = path;
+}
+
+namespace Detail {
+void ResetProgramPath() {
+    SetProgramPath(L"");
+}
+}  // namespace Detail
+
 }  // namespace Orv::Sim
 
 namespace Orv::Platform {

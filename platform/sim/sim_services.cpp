@@ -95,6 +95,34 @@ std::wstring Lower(const std::wstring& text) {
     return lower;
 }
 
+// The registered program that a service's command line runs, read as
+// Windows reads it: a quoted path names the program; an unquoted one is
+// tried up to each space in turn, shortest first (as itself and with
+// ".exe"), then whole, so "C:\X-Plane 10\orvservice.exe" runs a program
+// "C:\X-Plane.exe" where one is registered.  *path: the program's path.
+std::map<std::wstring, ServiceProgram>::iterator FindProgram(Manager& m,
+                                                             const std::wstring& commandLine,
+                                                             std::wstring* path) {
+    if (!commandLine.empty() && commandLine[0] == L'"') {
+        size_t end = commandLine.find(L'"', 1);
+        *path = commandLine.substr(1, end == std::wstring::npos ? end : end - 1);
+        return m.programs.find(*path);
+    }
+    for (size_t space = commandLine.find(L' '); space != std::wstring::npos;
+         space = commandLine.find(L' ', space + 1)) {
+        for (std::wstring candidate :
+             {commandLine.substr(0, space), commandLine.substr(0, space) + L".exe"}) {
+            auto it = m.programs.find(candidate);
+            if (it != m.programs.end()) {
+                *path = candidate;
+                return it;
+            }
+        }
+    }
+    *path = commandLine;
+    return m.programs.find(commandLine);
+}
+
 std::string Narrow(const std::wstring& text) {
     return ToUtf8(text);
 }
@@ -320,14 +348,15 @@ public:
             changes.Tell(lock);
             return true;
         }
-        auto program = m.programs.find(s->config.binaryPath);
+        std::wstring programPath;
+        auto program = FindProgram(m, s->config.binaryPath, &programPath);
         if (program == m.programs.end())
             return Fail(m, call, Platform::kErrorFileNotFound);
 
         auto start = std::make_unique<ProgramStart>();
         start->service = s;
         start->program = program->second;
-        start->args.push_back(s->config.binaryPath);
+        start->args.push_back(programPath);
         s->main = nullptr;
         s->handler = nullptr;
         s->queue.clear();

@@ -32,8 +32,10 @@ struct ScriptedService {
 };
 void InstallScriptedService(const std::wstring& name, const ScriptedService& script);
 
-// The program that a service with this binary path runs: main(args), args[0]
-// being the path; its result is the process exit code.
+// The program at this path: a service whose command line names it (see
+// StartService: quoted, or unquoted and read up to a space as Windows does)
+// runs main(args), args[0] being the path; its result is the process exit
+// code.
 using ServiceProgram = std::function<int(const std::vector<std::wstring>& args)>;
 void RegisterServiceProgram(const std::wstring& binaryPath, ServiceProgram program);
 
@@ -55,6 +57,11 @@ struct ServiceConfig {
     bool marked = false;  // marked for deletion
 };
 bool GetServiceConfig(const std::wstring& name, ServiceConfig* config);
+
+// The path the module port gives for the program's own module (a null
+// address), as if the program were installed there; empty: the real one.
+// Cleared by Reset.
+void SetProgramPath(const std::wstring& path);
 
 // While denied, OpenSCManager fails with 5 (access denied).
 void DenyServiceManager(bool denied);

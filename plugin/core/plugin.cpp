@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "plugin/core/aircraft_settings.h"
+#include "plugin/core/device_registry.h"
 #include "plugin/core/handover.h"
 #include "plugin/core/sim_bindings.h"
 #include "plugin/core/trace.h"

@@ -8,11 +8,9 @@
 #include "plugin/core/device_enum.h"
 #include "plugin/core/lower_case.h"
 #include "plugin/core/trace.h"
-#include "plugin/devices/panel_kinds.h"
+
 
 namespace Orv {
-
-CAvionex g_avionex;
 
 namespace {
 
@@ -26,108 +24,59 @@ void Line(int32_t level, const wchar_t* format, auto... args) {
     WriteTrace(level, kKeyword, TRACE_KIND_MESSAGE, format, args...);
 }
 
-struct GlassLinkClass {
-    GlassLinkFactory create = nullptr;
-    GlassLinkKey key = nullptr;
-};
-GlassLinkClass g_z7HotasClass;
-GlassLinkClass g_gdpClass;
-
 }  // namespace
 
-CAvionex::CAvionex() {
+CAvionex::CAvionex(DeviceKinds deviceKinds) : kinds(std::move(deviceKinds)) {
     ORV_TRACE_SCOPE(kKeyword);
 }
 
 CAvionex::~CAvionex() {
     ORV_TRACE_SCOPE(kKeyword);
     ReleaseDevices();
-    Platform::IMessageWindow& windows = Platform::MessageWindow();
-    for (Platform::DeviceNotification* n :
-         {&hidNotification, &z7HotasNotification, &gdpNotification}) {
-        if (*n != nullptr)
-            windows.UnregisterDeviceNotification(*n);
-        *n = nullptr;
-    }
-    if (messageThread != nullptr)
-        Platform::Sync().CloseHandle(messageThread);
-    if (readyEvent != nullptr)
-        Platform::Sync().CloseHandle(readyEvent);
-    messageThread = readyEvent = nullptr;
-}
-
-PanelFactory CAvionex::SetPanelFactory(uint16_t productId, PanelFactory factory) {
-    ORV_TRACE_SCOPE(kKeyword);
-    PanelKind* kind = FindPanelKind(productId);
-    if (kind == nullptr)
-        return nullptr;
-    PanelFactory previous = kind->Factory();
-    kind->override = factory;
-    return previous;
-}
-
-void CAvionex::SetGlassLinkFactory(GlassLinkKind kind, GlassLinkFactory factory, GlassLinkKey key) {
-    ORV_TRACE_SCOPE(kKeyword);
-    GlassLinkClass& target = kind == GlassLinkKind::Z7Hotas ? g_z7HotasClass : g_gdpClass;
-    target.create = factory;
-    target.key = key;
+    // The registrations, the locks and the thread's and event's handles go
+    // with their scopes.
 }
 
 uint32_t CAvionex::Initialize() {
     ORV_TRACE_SCOPE(kKeyword);
     Platform::ISync& sync = Platform::Sync();
-    if (panelLock == nullptr)
-        panelLock = sync.CreateLock();
-    if (displayLock == nullptr)
-        displayLock = sync.CreateLock();
+    if (!panelLock)
+        panelLock.reset(sync.CreateLock());
+    if (!displayLock)
+        displayLock.reset(sync.CreateLock());
 
-    Platform::Handle event = sync.CreateEvent(false, false);
-    if (event == nullptr) {
+    if (!messageThread.PrepareReady()) {
         uint32_t error = sync.GetLastError();
         Line(TRACE_LEVEL_FAILURE, L"Failed in creating the event for message window due to %d",
              error);
         return error;
     }
-    if (readyEvent != nullptr)
-        sync.CloseHandle(readyEvent);
-    readyEvent = event;
-
-    uint32_t threadId = 0;
-    Platform::Handle thread = sync.CreateThread(&CAvionex::MsgThreadRoutine, this, &threadId);
-    if (thread == nullptr) {
+    if (!messageThread.Start(&CAvionex::MsgThreadRoutine, this)) {
         uint32_t error = sync.GetLastError();
         Line(TRACE_LEVEL_FAILURE, L"Failed in calling creating the message thread due to %d",
              error);
         return error;
     }
-    if (messageThread != nullptr)
-        sync.CloseHandle(messageThread);
-    messageThread = thread;
-    messageThreadId = threadId;
-
-    if (sync.WaitForSingleObject(readyEvent, kThreadWaitMs) != Platform::kWaitObject0) {
+    if (!messageThread.WaitReady(kThreadWaitMs)) {
         Line(TRACE_LEVEL_FAILURE,
              L"Failed in waiting for the event signalled by the message window thread");
         // The plugin does not start, and no XPluginStop follows: the thread
         // must not outlive the module it runs in.
-        sync.TerminateThread(messageThread, kTerminatedExitCode);
-        messageThreadId = 0;
+        messageThread.Terminate(kTerminatedExitCode);
         return kErrorThreadNotReady;
     }
 
     hidGuid = Platform::Hid().GetHidGuid();
     struct {
         const Platform::Guid* guid;
-        Platform::DeviceNotification* notification;
+        Platform::ScopedDeviceNotification* notification;
     } classes[] = {{&hidGuid, &hidNotification},
                    {&GUID_Z7HOTAS_GLASSLINK_INTERFACE, &z7HotasNotification},
                    {&GUID_GDP_GLASSLINK_INTERFACE, &gdpNotification}};
     for (auto& c : classes) {
         UTILITY::EnumDeviceInterface(c.guid, &CAvionex::CreateDeviceEnumProc, this, nullptr);
-        Platform::DeviceNotification registration = RegisterDeviceInterfaceNotification(*c.guid);
-        if (*c.notification != nullptr)
-            Platform::MessageWindow().UnregisterDeviceNotification(*c.notification);
-        *c.notification = registration;
+        // A registration of an earlier start goes once this one is made.
+        c.notification->reset(RegisterDeviceInterfaceNotification(*c.guid));
     }
     return 0;
 }
@@ -150,12 +99,12 @@ uint32_t CAvionex::MsgThreadRoutine(void* parameter) {
     Platform::WindowHandle window = windows.CreateMessageWindow(kWindowClassName, parameter);
     if (window != nullptr) {
         Line(TRACE_LEVEL_DETAIL, L"The message window handle is 0x%p", window);
-        Platform::Com().InitializeCom();
+        // COM for the objects made on this thread, until after the window.
+        Platform::ComScope com;
         Platform::WindowMessage message;
         while (windows.GetMessage(&message) == 1)
             windows.DispatchMessage(message);
         windows.DestroyWindow(window);
-        Platform::Com().UninitializeCom();
     }
     // The class goes with the thread: its window procedure is in this
     // module, which may be unloaded and loaded again elsewhere.
@@ -172,7 +121,7 @@ intptr_t CAvionex::MsgWndProc(Platform::WindowHandle window, uint32_t message, u
         auto* info = reinterpret_cast<const Platform::WindowCreateInfo*>(lParam);
         auto* self = static_cast<CAvionex*>(info->createParams);
         self->messageWindow = window;
-        Platform::Sync().SetEvent(self->readyEvent);
+        self->messageThread.ReportReady();
         windows.SetWindowUserData(window, self);
         return 0;
     }
@@ -267,7 +216,7 @@ void CAvionex::CreatePanelDevice(const std::wstring& path,
         Line(TRACE_LEVEL_DETAIL, L"It's not Brokmar product: %s", path.c_str());
         return;
     }
-    PanelKind* kind = FindPanelKind(attributes.productId);
+    const PanelKind* kind = FindPanelKind(kinds, attributes.productId);
     if (kind == nullptr) {
         Line(TRACE_LEVEL_DETAIL,
              L"It is the Brokmar product but not the supported panel device of the Avionex: %s",
@@ -275,36 +224,42 @@ void CAvionex::CreatePanelDevice(const std::wstring& path,
         return;
     }
     Line(TRACE_LEVEL_EVENT, kind->attachedLine, path.c_str());
-    std::unique_ptr<CPanel> panel = kind->Factory()(path, physicalDeviceObjectName, this);
+
+    // A path arrives once between removals; a second arrival (a removal
+    // notice that never came, or a repeated notice) replaces the panel that
+    // is there.  That one is uninitialised and released first, as on
+    // removal, so that its end never runs over the new panel's start.
+    std::unique_ptr<CPanel> previous;
+    {
+        Platform::LockGuard hold(panelLock.get());
+        auto it = panels.find(path);
+        if (it != panels.end()) {
+            previous = std::move(it->second);
+            previous->Uninitialize();
+            panels.erase(it);
+        }
+    }
+    if (previous != nullptr) {
+        Line(TRACE_LEVEL_EVENT, L"The panel: %s arrived again and replaces the previous one",
+             path.c_str());
+        previous.reset();
+    }
+
+    std::unique_ptr<CPanel> panel =
+        kind->create ? kind->create(path, physicalDeviceObjectName, this) : nullptr;
     if (panel == nullptr || !panel->Initialize()) {
         Line(TRACE_LEVEL_FAILURE, L"Failed in initializing the panel object");
         return;
     }
-
-    // A path arrives once between removals; a second arrival (a removal
-    // notice that never came, or a repeated notice) replaces the panel that
-    // is there, which is uninitialised as on removal: its handles would be
-    // lost otherwise.
-    std::unique_ptr<CPanel> previous;
-    {
-        Platform::LockGuard hold(panelLock);
-        std::unique_ptr<CPanel>& slot = panels[path];
-        if (slot != nullptr) {
-            slot->Uninitialize();
-            previous = std::move(slot);
-        }
-        slot = std::move(panel);
-    }
-    if (previous != nullptr)
-        Line(TRACE_LEVEL_EVENT, L"The panel: %s arrived again and replaces the previous one",
-             path.c_str());
+    Platform::LockGuard hold(panelLock.get());
+    panels[path] = std::move(panel);
 }
 
 void CAvionex::RemovePanelDevice(const std::wstring& path) {
     ORV_TRACE_SCOPE(kKeyword);
     std::unique_ptr<CPanel> panel;
     {
-        Platform::LockGuard hold(panelLock);
+        Platform::LockGuard hold(panelLock.get());
         auto it = panels.find(path);
         if (it != panels.end()) {
             panel = std::move(it->second);
@@ -318,9 +273,11 @@ void CAvionex::RemovePanelDevice(const std::wstring& path) {
 
 void CAvionex::StoreDisplayDevice(const std::wstring& key, std::shared_ptr<CGlassLink> device) {
     ORV_TRACE_SCOPE(kKeyword);
+    // Another interface under the same key (a second device with the same
+    // serial number) replaces the device there.
     std::shared_ptr<CGlassLink> previous;
     {
-        Platform::LockGuard hold(displayLock);
+        Platform::LockGuard hold(displayLock.get());
         std::shared_ptr<CGlassLink>& slot = displayDevices[key];
         if (slot != nullptr) {
             slot->Uninitialize();
@@ -333,39 +290,64 @@ void CAvionex::StoreDisplayDevice(const std::wstring& key, std::shared_ptr<CGlas
              L"The GlassLink device: %s arrived again and replaces the previous one", key.c_str());
 }
 
+void CAvionex::ReleaseDisplayDeviceAt(const std::wstring& path) {
+    std::wstring key;
+    std::shared_ptr<CGlassLink> previous;
+    {
+        Platform::LockGuard hold(displayLock.get());
+        for (auto it = displayDevices.begin(); it != displayDevices.end(); ++it) {
+            if (it->second->GetDevicePath() == path) {
+                key = it->first;
+                previous = std::move(it->second);
+                previous->Uninitialize();
+                displayDevices.erase(it);
+                break;
+            }
+        }
+    }
+    if (previous != nullptr)
+        Line(TRACE_LEVEL_EVENT,
+             L"The GlassLink device: %s arrived again and replaces the previous one", key.c_str());
+    // The object goes with the last reference (a render thread may hold one).
+}
+
 void CAvionex::CreateGlassLinkZ7HotasDevice(const std::wstring& path, const std::wstring& key) {
     ORV_TRACE_SCOPE(kKeyword);
-    if (g_z7HotasClass.create == nullptr) {
+    const DisplayKind* kind = FindDisplayKind(kinds, GUID_Z7HOTAS_GLASSLINK_INTERFACE);
+    if (kind == nullptr || !kind->create) {
         Line(TRACE_LEVEL_DETAIL, L"There is no GlassLink Z7Hotas object for %s", path.c_str());
         return;
     }
-    std::shared_ptr<CGlassLink> device = g_z7HotasClass.create(path);
+    ReleaseDisplayDeviceAt(path);
+    std::shared_ptr<CGlassLink> device = kind->create(path);
     if (device == nullptr || !device->Initialize()) {
         Line(TRACE_LEVEL_FAILURE, L"Failed in initializing the GlassLink Z7Hotas object");
         return;
     }
-    StoreDisplayDevice(key, std::move(device));
+    StoreDisplayDevice(kind->key ? kind->key(*device) : key, std::move(device));
 }
 
 void CAvionex::CreateGlassLinkGdpDevice(const std::wstring& path) {
     ORV_TRACE_SCOPE(kKeyword);
-    if (g_gdpClass.create == nullptr || g_gdpClass.key == nullptr) {
+    const DisplayKind* kind = FindDisplayKind(kinds, GUID_GDP_GLASSLINK_INTERFACE);
+    if (kind == nullptr || !kind->create || !kind->key) {
         Line(TRACE_LEVEL_DETAIL, L"There is no GlassLink Gdp object for %s", path.c_str());
         return;
     }
-    std::shared_ptr<CGlassLink> device = g_gdpClass.create(path);
+    ReleaseDisplayDeviceAt(path);
+    std::shared_ptr<CGlassLink> device = kind->create(path);
     if (device == nullptr || !device->Initialize()) {
         Line(TRACE_LEVEL_FAILURE, L"Failed in initializing the GlassLink Gdp object");
         return;
     }
-    StoreDisplayDevice(g_gdpClass.key(*device), std::move(device));
+    StoreDisplayDevice(kind->key(*device), std::move(device));
 }
 
 void CAvionex::RemoveGlassLinkDevice(const std::wstring& path) {
     ORV_TRACE_SCOPE(kKeyword);
     std::shared_ptr<CGlassLink> device;
     {
-        Platform::LockGuard hold(displayLock);
+        Platform::LockGuard hold(displayLock.get());
         for (auto it = displayDevices.begin(); it != displayDevices.end(); ++it) {
             if (it->second->GetDevicePath() == path) {
                 device = std::move(it->second);
@@ -381,74 +363,66 @@ void CAvionex::RemoveGlassLinkDevice(const std::wstring& path) {
 
 void CAvionex::NotifyPanels() {
     ORV_TRACE_SCOPE(kKeyword);
-    Platform::ISync& sync = Platform::Sync();
-    if (panelLock == nullptr || displayLock == nullptr)
+    Platform::TryLockGuard panelHold(panelLock.get());
+    if (!panelHold)
         return;
-    if (!sync.TryEnterLock(panelLock))
+    Platform::TryLockGuard displayHold(displayLock.get());
+    if (!displayHold)
         return;
-    if (!sync.TryEnterLock(displayLock)) {
-        sync.LeaveLock(panelLock);
-        return;
-    }
     for (auto& [path, panel] : panels)
         panel->Notify();
-    sync.LeaveLock(displayLock);
-    sync.LeaveLock(panelLock);
 }
 
 void CAvionex::ReleaseDevices() {
-    for (auto& [path, panel] : panels)
-        panel->Uninitialize();
-    panels.clear();
+    // One device after the other, each gone before the next one's end.
+    while (!panels.empty()) {
+        auto node = panels.extract(panels.begin());
+        node.mapped()->Uninitialize();
+    }
     // A display device still in use by a renderer goes when it lets go.
-    for (auto& [key, device] : displayDevices)
-        device->Uninitialize();
-    displayDevices.clear();
+    while (!displayDevices.empty()) {
+        auto node = displayDevices.extract(displayDevices.begin());
+        node.mapped()->Uninitialize();
+    }
 }
 
 std::shared_ptr<CGlassLink> CAvionex::GetGlassLink(const std::wstring& key) {
     ORV_TRACE_SCOPE(kKeyword);
-    Platform::ISync& sync = Platform::Sync();
-    if (displayLock == nullptr || !sync.TryEnterLock(displayLock))
+    Platform::TryLockGuard hold(displayLock.get());
+    if (!hold)
         return nullptr;
-    std::shared_ptr<CGlassLink> device;
     auto it = displayDevices.find(key);
-    if (it != displayDevices.end())
-        device = it->second;
-    sync.LeaveLock(displayLock);
-    return device;
+    return it != displayDevices.end() ? it->second : nullptr;
 }
 
 void CAvionex::Uninitialize() {
     ORV_TRACE_SCOPE(kKeyword);
-    Platform::ISync& sync = Platform::Sync();
-    if (messageThread != nullptr && messageThreadId != 0) {
-        Platform::MessageWindow().PostThreadMessage(messageThreadId, Platform::kWmQuit, 0, 0);
-        if (sync.WaitForSingleObject(messageThread, kThreadWaitMs) != Platform::kWaitObject0) {
+    messageThread.End(
+        [this] {
+            Platform::MessageWindow().PostThreadMessage(messageThread.id(), Platform::kWmQuit, 0,
+                                                        0);
+        },
+        kThreadWaitMs,
+        [] {
             Line(TRACE_LEVEL_EVENT,
                  L"Calling WaitForSingleObject against the message thread returns with time out, "
                  L"terminate the thread instead");
-            sync.TerminateThread(messageThread, kTerminatedExitCode);
-        }
-        messageThreadId = 0;
-    }
+        },
+        Platform::PortThread::Overdue::Terminate, kTerminatedExitCode);
     ReleaseDevices();
-    if (panelLock != nullptr)
-        sync.DeleteLock(panelLock);
-    if (displayLock != nullptr)
-        sync.DeleteLock(displayLock);
-    panelLock = displayLock = nullptr;
+    panelLock.reset();
+    displayLock.reset();
 }
 
 size_t CAvionex::PanelCount() {
     ORV_TRACE_SCOPE(kKeyword);
-    Platform::LockGuard hold(panelLock);
+    Platform::LockGuard hold(panelLock.get());
     return panels.size();
 }
 
 size_t CAvionex::DisplayDeviceCount() {
     ORV_TRACE_SCOPE(kKeyword);
-    Platform::LockGuard hold(displayLock);
+    Platform::LockGuard hold(displayLock.get());
     return displayDevices.size();
 }
 

@@ -1,7 +1,8 @@
 // The device manager: finds the maker's devices, follows them as they are
 // plugged in and out (on a message-window thread of its own), owns the
 // objects that stand for them and lets each attached panel work once per
-// frame.
+// frame.  Which class stands for which product or display interface comes
+// from the table of device kinds it is made with (device_kinds.h).
 //
 // Locks: panelLock guards panels, displayLock guards displayDevices;
 // panelLock comes first.  The flight loop only tries both (NotifyPanels
@@ -14,32 +15,20 @@
 #include <string>
 
 #include "platform/message_window.h"
+#include "platform/port_thread.h"
 #include "platform/sync.h"
 #include "platform/types.h"
+#include "plugin/devices/device_kinds.h"
 #include "plugin/devices/glasslink.h"
 #include "plugin/devices/panel.h"
 
 namespace Orv {
 
-class CAvionex;
-
-// Makes the panel object of one product (not yet initialised).
-using PanelFactory = std::unique_ptr<CPanel> (*)(const std::wstring& path,
-                                                 const std::wstring& physicalDeviceObjectName,
-                                                 CAvionex* manager);
-
-// Makes a display device object of one interface class (not yet
-// initialised); null when the class is not available.
-using GlassLinkFactory = std::shared_ptr<CGlassLink> (*)(const std::wstring& path);
-// The map key of an initialised gauge display panel display device: its
-// serial number string.
-using GlassLinkKey = std::wstring (*)(const CGlassLink& device);
-
-enum class GlassLinkKind { Z7Hotas, Gdp };
-
 class CAvionex {
 public:
-    CAvionex();
+    // kinds: the panel and display device classes to make (see
+    // device_kinds.h); the manager keeps its own copy.
+    explicit CAvionex(DeviceKinds kinds);
     ~CAvionex();
     CAvionex(const CAvionex&) = delete;
     CAvionex& operator=(const CAvionex&) = delete;
@@ -74,39 +63,31 @@ public:
     void CreateGlassLinkGdpDevice(const std::wstring& path);
     void RemoveGlassLinkDevice(const std::wstring& path);
 
-    // The registration point of the panel classes: the object made for a
-    // supported product.  Products without a class of their own get a plain
-    // CPanel; a null factory restores the product's own class.  Returns the
-    // factory it replaces.  Set before Initialize.
-    static PanelFactory SetPanelFactory(uint16_t productId, PanelFactory factory);
-    // The same for the display device classes.
-    static void SetGlassLinkFactory(GlassLinkKind kind, GlassLinkFactory factory,
-                                    GlassLinkKey key = nullptr);
-
     // For tests: the number of attached panels and display devices.
     size_t PanelCount();
     size_t DisplayDeviceCount();
 
 private:
-    // Uninitialises and lets go of every panel and display device.
+    // Uninitialises and releases one device after the other: the panels in
+    // path order, then the display devices in key order.
     void ReleaseDevices();
     void StoreDisplayDevice(const std::wstring& key, std::shared_ptr<CGlassLink> device);
+    // Before a display device is made for path: the one there is (an
+    // arrival without a removal between) is uninitialised and released.
+    void ReleaseDisplayDeviceAt(const std::wstring& path);
 
+    const DeviceKinds kinds;
     Platform::WindowHandle messageWindow = nullptr;
-    Platform::Handle readyEvent = nullptr;
-    Platform::Handle messageThread = nullptr;
-    uint32_t messageThreadId = 0;
-    Platform::DeviceNotification hidNotification = nullptr;
-    Platform::DeviceNotification z7HotasNotification = nullptr;
-    Platform::DeviceNotification gdpNotification = nullptr;
-    Platform::Lock panelLock = nullptr;
-    Platform::Lock displayLock = nullptr;
+    // The message-window thread and the event it reports ready on.
+    Platform::PortThread messageThread;
+    Platform::ScopedDeviceNotification hidNotification;
+    Platform::ScopedDeviceNotification z7HotasNotification;
+    Platform::ScopedDeviceNotification gdpNotification;
+    Platform::ScopedLock panelLock;
+    Platform::ScopedLock displayLock;
     std::map<std::wstring, std::unique_ptr<CPanel>> panels;
     std::map<std::wstring, std::shared_ptr<CGlassLink>> displayDevices;
     Platform::Guid hidGuid = {};
 };
-
-// The one device manager, with static storage duration in the plugin.
-extern CAvionex g_avionex;
 
 }  // namespace Orv

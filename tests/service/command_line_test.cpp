@@ -100,7 +100,8 @@ TEST_F(CommandLineTest, InstallRegistersThisProgramAsAnAutomaticServiceAndStarts
     Sim::ServiceConfig config;
     ASSERT_TRUE(Sim::GetServiceConfig(L"OrvSvc", &config));
     EXPECT_EQ(config.displayName, L"Valdura OrvLink");
-    EXPECT_EQ(config.binaryPath, programPath_);
+    // Quoted, so that no part of the path before a space is run instead.
+    EXPECT_EQ(config.binaryPath, L"\"" + programPath_ + L"\"");
     EXPECT_EQ(config.serviceType, 0x10u);
     EXPECT_EQ(config.startType, 2u);
     EXPECT_EQ(config.errorControl, 1u);
@@ -119,6 +120,38 @@ TEST_F(CommandLineTest, InstallRegistersThisProgramAsAnAutomaticServiceAndStarts
         EXPECT_TRUE(security.inheritable);
         EXPECT_FALSE(Sim::NamedEventSignalled(name));
     }
+}
+
+// Installed as shipped, under a folder with a space: the manager must run
+// this program, not one planted where the path's first word ends.
+TEST_F(CommandLineTest, InstallUnderAFolderWithASpaceRunsThisProgramNotAPlantedOne) {
+    const std::wstring folder = L"C:\\X-Plane 10\\Resources\\plugins\\XValduraAvionex";
+    const std::wstring program = folder + L"\\orvservice.exe";
+    Sim::SetProgramPath(program);
+    Sim::RegisterServiceProgram(program, Service::RunProgramAsProcess);
+    int plantedRuns = 0;
+    Sim::RegisterServiceProgram(L"C:\\X-Plane.exe", [&](const std::vector<std::wstring>&) {
+        ++plantedRuns;
+        return 0;
+    });
+
+    ASSERT_EQ(Run(L"-install"), 0);
+    Sim::ServiceConfig config;
+    ASSERT_TRUE(Sim::GetServiceConfig(L"OrvSvc", &config));
+    EXPECT_EQ(config.binaryPath, L"\"" + program + L"\"");
+    EXPECT_EQ(Sim::ServiceState(Service::kServiceName), kServiceRunning);
+    EXPECT_EQ(plantedRuns, 0);
+    EXPECT_TRUE(Sim::NamedEventExists(kPauseEventName));  // this program's worker runs
+}
+
+TEST(QuotedProgramPathTest, QuotesOnceWhateverThePath) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"C:\\X-Plane 10\\orvservice.exe", L"\"C:\\X-Plane 10\\orvservice.exe\""},
+        {L"C:\\Tools\\orvservice.exe", L"\"C:\\Tools\\orvservice.exe\""},
+        {L"\"C:\\X-Plane 10\\orvservice.exe\"", L"\"C:\\X-Plane 10\\orvservice.exe\""},
+    };
+    for (const auto& [path, quoted] : cases)
+        EXPECT_EQ(Service::QuotedProgramPath(path), quoted) << Sim::ToUtf8(path);
 }
 
 TEST_F(CommandLineTest, RemoveStopsTheRunningServiceBeforeDeletingIt) {

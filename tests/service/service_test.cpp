@@ -36,7 +36,7 @@ protected:
     Service::CServiceRecord* StartWorker() {
         Service::CServiceRecord* record = Service::GetServiceRecord();
         record->status.currentState = kServiceRunning;
-        record->worker = Platform::Sync().CreateThread(Service::OrvKick, record, nullptr);
+        record->worker.Start(Service::OrvKick, record);
         Sim::Settle();
         Sim::TakeServiceCalls();
         return record;
@@ -106,7 +106,7 @@ TEST_F(HandOverTest, StopWhileStoppingTheDisplayServiceTimesOutAfterOneSecond) {
     EXPECT_EQ(Sim::Now() - before, 1000u);
     EXPECT_EQ(Sim::TakeDebugOutput(), std::vector<std::wstring>{kTimeoutLine});
     EXPECT_EQ(record->status.currentState, kServiceStopped);
-    EXPECT_EQ(record->worker, nullptr);
+    EXPECT_EQ(record->worker.handle(), nullptr);
 
     // The worker finishes its request, then sees the stop event and ends;
     // a resume request after that finds no service program.

@@ -35,18 +35,27 @@ struct Seen {
 };
 Seen g_seen;
 
+// The lives of the test panels and display devices, in order:
+// "init PATH", "uninit PATH", "gone PATH".
+std::vector<std::wstring> g_lives;
+
 // Registers usages 1 to 8.
 class TestPanel : public CPanel {
 public:
     explicit TestPanel(const std::wstring& path) : CPanel(path) { ++g_seen.alive; }
-    ~TestPanel() override { --g_seen.alive; }
+    ~TestPanel() override {
+        --g_seen.alive;
+        g_lives.push_back(L"gone " + GetDevicePath());
+    }
     void OnInitialize() override {
+        g_lives.push_back(L"init " + GetDevicePath());
         for (uint16_t usage = 1; usage <= 8; ++usage)
             buttonStates[usage] = 0;
         if (g_seen.hangInitialize)
             Platform::Sync().Sleep(Platform::kInfinite);
     }
     void OnUninitialize() override {
+        g_lives.push_back(L"uninit " + GetDevicePath());
         g_seen.uninitialized.push_back(GetDevicePath());
         if (g_seen.blockUninitializeMs != 0)
             Platform::Sync().Sleep(g_seen.blockUninitializeMs);
@@ -73,9 +82,16 @@ DisplaySeen g_display;
 class TestDisplay : public CGlassLink {
 public:
     explicit TestDisplay(const std::wstring& path) : CGlassLink(path) { ++g_display.alive; }
-    ~TestDisplay() override { --g_display.alive; }
-    bool Initialize() override { return true; }
+    ~TestDisplay() override {
+        --g_display.alive;
+        g_lives.push_back(L"gone " + GetDevicePath());
+    }
+    bool Initialize() override {
+        g_lives.push_back(L"init " + GetDevicePath());
+        return true;
+    }
     void Uninitialize() override {
+        g_lives.push_back(L"uninit " + GetDevicePath());
         ++g_display.uninitialized;
         if (g_display.blockUninitializeMs != 0)
             Platform::Sync().Sleep(g_display.blockUninitializeMs);
@@ -93,17 +109,12 @@ protected:
         Sim::ResetDevices();
         g_seen = Seen{};
         g_display = DisplaySeen{};
-        for (uint16_t product : {PRODUCT_ID_TOGGLE, PRODUCT_ID_TUNER, PRODUCT_ID_WAP})
-            CAvionex::SetPanelFactory(product, &MakeTestPanel);
-        CAvionex::SetGlassLinkFactory(GlassLinkKind::Z7Hotas, &MakeTestDisplay);
+        g_lives.clear();
         Attach(3, 0x7FFFFFFFFFFFFFFFull);
     }
     void TearDown() override {
         if (started_)
             Stop();
-        for (uint16_t product : {PRODUCT_ID_TOGGLE, PRODUCT_ID_TUNER, PRODUCT_ID_WAP})
-            CAvionex::SetPanelFactory(product, nullptr);
-        CAvionex::SetGlassLinkFactory(GlassLinkKind::Z7Hotas, nullptr);
         TraceFixture::TearDown();
         Sim::ResetDevices();
     }
@@ -141,11 +152,25 @@ protected:
             return r.text.find(text) != std::wstring::npos;
         });
     }
+    // A joystick with its display interface.
+    Sim::DeviceId PlugJoystick() {
+        Sim::VirtualHidDevice joystick = PanelDevice(PRODUCT_ID_Z7HOTAS);
+        joystick.hasDisplayInterface = true;
+        joystick.displayClass = GUID_Z7HOTAS_GLASSLINK_INTERFACE;
+        return Plug(joystick);
+    }
+    static std::wstring DisplayPathOf(Sim::DeviceId id) {
+        return UTILITY::ConvertStringToLower(Sim::DisplayInterfacePath(id));
+    }
+    static std::wstring DisplayKeyOf(Sim::DeviceId id) {
+        return UTILITY::ConvertStringToLower(Sim::PhysicalDeviceObjectName(id));
+    }
     int NotifiedCount(const std::wstring& path) const {
         return static_cast<int>(std::count(g_seen.notified.begin(), g_seen.notified.end(), path));
     }
 
-    std::unique_ptr<CAvionex> manager_ = std::make_unique<CAvionex>();
+    std::unique_ptr<CAvionex> manager_ = std::make_unique<CAvionex>(TestKinds(
+        {PRODUCT_ID_TOGGLE, PRODUCT_ID_TUNER, PRODUCT_ID_WAP}, &MakeTestPanel, &MakeTestDisplay));
     bool started_ = false;
 };
 
@@ -322,6 +347,60 @@ TEST_F(DeviceFrameworkTest, ASecondArrivalForAPathReplacesItsPanel) {
     Press(id, {1});
     Frame();
     EXPECT_EQ(g_seen.buttons.size(), 1u);
+}
+
+// A path that arrives again, with no removal between: the device there
+// ends (uninitialised and gone) before the new one starts.
+TEST_F(DeviceFrameworkTest, ASecondArrivalEndsTheOldDeviceBeforeTheNewOneStarts) {
+    Sim::DeviceId panel = Plug(PanelDevice(PRODUCT_ID_TOGGLE));
+    Sim::DeviceId joystick = PlugJoystick();
+    Start();
+    struct Case {
+        Platform::Guid interfaceClass;
+        std::wstring interfacePath;  // as the notice names it
+        std::wstring path;           // as the device holds it
+    } cases[] = {
+        {GUID_HID_INTERFACE, Sim::HidInterfacePath(panel), KeyOf(panel)},
+        {GUID_Z7HOTAS_GLASSLINK_INTERFACE, Sim::DisplayInterfacePath(joystick),
+         DisplayPathOf(joystick)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Sim::ToUtf8(c.path));
+        g_lives.clear();
+        Sim::Detail::BroadcastDeviceInterface(c.interfaceClass, c.interfacePath,
+                                              Platform::kDbtDeviceArrival);
+        Sim::Settle();
+        EXPECT_EQ(g_lives, (std::vector<std::wstring>{L"uninit " + c.path, L"gone " + c.path,
+                                                      L"init " + c.path}));
+    }
+    EXPECT_EQ(manager_->PanelCount(), 2u);
+    EXPECT_EQ(manager_->DisplayDeviceCount(), 1u);
+    EXPECT_NE(manager_->GetGlassLink(DisplayKeyOf(joystick)), nullptr);
+}
+
+// At stop each device ends before the next one does: the panels in path
+// order, then the display devices in key order.
+TEST_F(DeviceFrameworkTest, StopEndsOneDeviceAfterTheOther) {
+    Sim::DeviceId a = Plug(PanelDevice(PRODUCT_ID_TOGGLE));
+    Sim::DeviceId b = Plug(PanelDevice(PRODUCT_ID_TUNER));
+    Sim::DeviceId j1 = PlugJoystick();
+    Sim::DeviceId j2 = PlugJoystick();
+    Start();
+    ASSERT_EQ(manager_->DisplayDeviceCount(), 2u);
+    g_lives.clear();
+    Stop();
+
+    std::vector<std::wstring> panels = {KeyOf(a), KeyOf(b)};
+    std::sort(panels.begin(), panels.end());
+    std::vector<std::pair<std::wstring, std::wstring>> displays = {
+        {DisplayKeyOf(j1), DisplayPathOf(j1)}, {DisplayKeyOf(j2), DisplayPathOf(j2)}};
+    std::sort(displays.begin(), displays.end());
+    std::vector<std::wstring> expected;
+    for (const std::wstring& path : panels)
+        expected.insert(expected.end(), {L"uninit " + path, L"gone " + path});
+    for (const auto& [key, path] : displays)
+        expected.insert(expected.end(), {L"uninit " + path, L"gone " + path});
+    EXPECT_EQ(g_lives, expected);
 }
 
 TEST_F(DeviceFrameworkTest, BusyLocksSkipTheFrameAndGetGlassLink) {

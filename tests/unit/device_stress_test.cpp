@@ -95,11 +95,8 @@ int Cycles() {
 TEST(DeviceStress, ArrivalsAndRemovalsWhileFramesRun) {
     Sim::Reset(Sim::TimeMode::Real);
     Sim::ResetDevices();
-    CAvionex::SetPanelFactory(PRODUCT_ID_TOGGLE, &MakePanel);
-    CAvionex::SetPanelFactory(PRODUCT_ID_TUNER, &MakePanel);
-    CAvionex::SetGlassLinkFactory(GlassLinkKind::Z7Hotas, &MakeDisplay);
-
-    auto manager = std::make_unique<CAvionex>();
+    auto manager = std::make_unique<CAvionex>(
+        TestKinds({PRODUCT_ID_TOGGLE, PRODUCT_ID_TUNER}, &MakePanel, &MakeDisplay));
     std::vector<Sim::DeviceId> fixed;
     for (int i = 0; i < 3; ++i)
         fixed.push_back(Sim::PlugDevice(PanelDevice(PRODUCT_ID_TOGGLE)));
@@ -201,9 +198,6 @@ TEST(DeviceStress, ArrivalsAndRemovalsWhileFramesRun) {
                 g_buttons.load(), render.uses);
 
     manager.reset();
-    CAvionex::SetPanelFactory(PRODUCT_ID_TOGGLE, nullptr);
-    CAvionex::SetPanelFactory(PRODUCT_ID_TUNER, nullptr);
-    CAvionex::SetGlassLinkFactory(GlassLinkKind::Z7Hotas, nullptr);
     Sim::ResetDevices();
 }
 

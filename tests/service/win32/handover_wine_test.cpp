@@ -1,5 +1,7 @@
-// orvservice end to end in Wine's service manager: -install registers and
-// starts OrvSvc; the plugin's XPluginStart (pause event) stops a stand-in
+// orvservice end to end in Wine's service manager: -install, run from a
+// folder with a space in its name as the package installs it, registers
+// OrvSvc with its path quoted (a program planted where the path's first
+// word ends is not run) and starts it; the plugin's XPluginStart (pause event) stops a stand-in
 // display service installed as GlassLinkSvc and XPluginStop (resume event)
 // starts it again; -stop, -start and -remove do what they say.
 //
@@ -8,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "common/handover_events.h"
 #include "platform/win32/win32.h"
@@ -93,6 +96,55 @@ private:
 
 using Orv::Win32Test::EventExists;
 
+// orvservice.exe copied into TEMP\orv-install-PID\X-Plane 10\, with the
+// stand-in planted as TEMP\orv-install-PID\X-Plane.exe; removed at the end.
+class InstallFolder {
+public:
+    InstallFolder(const std::wstring& service, const std::wstring& planted) {
+        wchar_t temp[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, temp);
+        root_ = std::wstring(temp) + L"orv-install-" + std::to_wstring(::GetCurrentProcessId());
+        folder_ = root_ + L"\\X-Plane 10";
+        program_ = folder_ + L"\\orvservice.exe";
+        plant_ = root_ + L"\\X-Plane.exe";
+        ok_ = (::CreateDirectoryW(root_.c_str(), nullptr) ||
+               ::GetLastError() == ERROR_ALREADY_EXISTS) &&
+              (::CreateDirectoryW(folder_.c_str(), nullptr) ||
+               ::GetLastError() == ERROR_ALREADY_EXISTS) &&
+              ::CopyFileW(service.c_str(), program_.c_str(), FALSE) &&
+              ::CopyFileW(planted.c_str(), plant_.c_str(), FALSE);
+    }
+    ~InstallFolder() {
+        ::DeleteFileW(program_.c_str());
+        ::DeleteFileW(plant_.c_str());
+        ::RemoveDirectoryW(folder_.c_str());
+        ::RemoveDirectoryW(root_.c_str());
+    }
+    bool ok() const { return ok_; }
+    const std::wstring& program() const { return program_; }
+
+private:
+    std::wstring root_, folder_, program_, plant_;
+    bool ok_ = false;
+};
+
+// The command line the manager keeps for a service.
+std::wstring BinaryPathOf(SC_HANDLE manager, const wchar_t* name) {
+    SC_HANDLE service = ::OpenServiceW(manager, name, SERVICE_QUERY_CONFIG);
+    if (service == nullptr)
+        return L"";
+    std::wstring path;
+    DWORD needed = 0;
+    ::QueryServiceConfigW(service, nullptr, 0, &needed);
+    std::vector<unsigned char> buffer(needed);
+    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+    if (needed != 0 && ::QueryServiceConfigW(service, config, needed, &needed) &&
+        config->lpBinaryPathName != nullptr)
+        path = config->lpBinaryPathName;
+    ::CloseServiceHandle(service);
+    return path;
+}
+
 bool WaitForEvents(bool exist) {
     for (DWORD waited = 0; waited < kWaitMs; waited += 100) {
         if (EventExists(Orv::kPauseEventName) == exist &&
@@ -159,7 +211,9 @@ private:
 };
 
 TEST(ServiceProgramInWine, InstallHandOverStopStartRemove) {
-    const std::wstring orvservice = WinePath(ORV_SERVICE_EXE);
+    InstallFolder installed(WinePath(ORV_SERVICE_EXE), WinePath(ORV_STAND_IN_EXE));
+    ASSERT_TRUE(installed.ok()) << "could not copy the programs: " << ::GetLastError();
+    const std::wstring orvservice = installed.program();
     Manager manager;
     ASSERT_NE(manager.get(), nullptr) << "OpenSCManagerW failed with " << ::GetLastError();
     manager.Remove(L"OrvSvc");
@@ -177,6 +231,7 @@ TEST(ServiceProgramInWine, InstallHandOverStopStartRemove) {
 
     // -install: registered, started, and its worker made the two events.
     ASSERT_EQ(RunProgram(orvservice, L"-install"), 0);
+    EXPECT_EQ(BinaryPathOf(manager.get(), L"OrvSvc"), L"\"" + orvservice + L"\"");
     EXPECT_TRUE(manager.WaitFor(L"OrvSvc", SERVICE_RUNNING))
         << "state " << manager.State(L"OrvSvc") << ", error " << ::GetLastError();
     EXPECT_TRUE(WaitForEvents(true)) << "the service's worker did not create the events";

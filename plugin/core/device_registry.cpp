@@ -1,0 +1,34 @@
+#include "plugin/core/device_registry.h"
+
+#include "common/device_ids.h"
+#include "plugin/panels/mode_panel.h"
+#include "plugin/panels/toggle_panel.h"
+#include "plugin/panels/tuner_panel.h"
+#include "plugin/panels/wap_panel.h"
+
+namespace Orv {
+
+DeviceKinds PluginDeviceKinds() {
+    DeviceKinds kinds;
+    kinds.panels = {
+        {PRODUCT_ID_TOGGLE, L"The toggle panel of the Avionex is attached: %s",
+         &MakePathPanel<CTogglePanel>},
+        {PRODUCT_ID_TUNER, L"The tuner panel of the Avionex is attached: %s",
+         &MakePathPanel<CTunerPanel>},
+        {PRODUCT_ID_MODE, L"The mode panel of the Avionex is attached: %s",
+         &MakePathPanel<CModePanel>},
+        {PRODUCT_ID_WAP, L"The warning annunciator panel of the Avionex is attached: %s",
+         &MakePathPanel<CWAPanel>},
+        // Served as plain panels until their classes land.
+        {PRODUCT_ID_Z7HOTAS, L"The z7hotas panel of the Avionex is attached: %s",
+         &MakePathPanel<CPanel>},
+        {PRODUCT_ID_GDP, L"The gauge display panel of the Avionex is attached: %s",
+         &MakePathPanel<CPanel>},
+    };
+    // No display device class yet: the display interfaces are left alone.
+    return kinds;
+}
+
+CAvionex g_avionex(PluginDeviceKinds());
+
+}  // namespace Orv
