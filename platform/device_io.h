@@ -47,8 +47,11 @@ public:
     // INVALID_HANDLE_VALUE), with the last error (sync port) set: 2 for a
     // path that is not there.
     virtual Handle Open(const wchar_t* path, bool overlapped) = 0;
-    // CloseHandle on a handle of Open.  Requests still in flight end with
-    // kErrorOperationAborted; nothing is written into their buffers after.
+    // CloseHandle on a handle of Open, the handle's requests still in flight
+    // cancelled first: each ends with kErrorOperationAborted (unless it
+    // completed before), its event is set and nothing is read into its
+    // buffer.  The block and the buffer stay the caller's until that end has
+    // come (the event, or HasCompleted); the request is not collected.
     virtual bool Close(Handle device) = 0;
 
     // DeviceIoControl with an input and an output buffer (either may be
