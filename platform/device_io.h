@@ -70,7 +70,9 @@ public:
     // GetOverlappedResult: true with the bytes moved when the request has
     // completed; false with kErrorIoIncomplete while it runs (wait false),
     // or the request's own error (kErrorOperationAborted when cancelled).
-    // With wait, blocks (through the sync port) until the request ends.
+    // With wait, blocks (through the sync port) until the request ends: on
+    // the block's event, so a request to be waited for needs one (without
+    // it Windows waits on the handle, which any of its requests may signal).
     virtual bool GetOverlappedResult(Handle device, Overlapped* overlapped, uint32_t* transferred,
                                      bool wait) = 0;
     // HasOverlappedIoCompleted: the block's status word no longer says
