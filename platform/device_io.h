@@ -47,8 +47,11 @@ public:
     // INVALID_HANDLE_VALUE), with the last error (sync port) set: 2 for a
     // path that is not there.
     virtual Handle Open(const wchar_t* path, bool overlapped) = 0;
-    // CloseHandle on a handle of Open.  Requests still in flight end with
-    // kErrorOperationAborted; nothing is written into their buffers after.
+    // CloseHandle on a handle of Open, the handle's requests still in flight
+    // cancelled first: each ends with kErrorOperationAborted (unless it
+    // completed before), its event is set and nothing is read into its
+    // buffer.  The block and the buffer stay the caller's until that end has
+    // come (the event, or HasCompleted); the request is not collected.
     virtual bool Close(Handle device) = 0;
 
     // DeviceIoControl with an input and an output buffer (either may be
@@ -67,7 +70,9 @@ public:
     // GetOverlappedResult: true with the bytes moved when the request has
     // completed; false with kErrorIoIncomplete while it runs (wait false),
     // or the request's own error (kErrorOperationAborted when cancelled).
-    // With wait, blocks (through the sync port) until the request ends.
+    // With wait, blocks (through the sync port) until the request ends: on
+    // the block's event, so a request to be waited for needs one (without
+    // it Windows waits on the handle, which any of its requests may signal).
     virtual bool GetOverlappedResult(Handle device, Overlapped* overlapped, uint32_t* transferred,
                                      bool wait) = 0;
     // HasOverlappedIoCompleted: the block's status word no longer says

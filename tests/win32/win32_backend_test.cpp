@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/device_interfaces.h"
+#include "platform/device_io.h"
 #include "platform/hid.h"
 #include "platform/keyboard.h"
 #include "platform/known_folders.h"
@@ -381,7 +382,7 @@ TEST(Win32Hid, TheHidClassAndAPathThatIsNoDevice) {
         0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
     EXPECT_TRUE(P::Hid().GetHidGuid() == hid);
     P::Sync().SetLastError(0);
-    EXPECT_EQ(P::Hid().OpenDevice(L"\\\\?\\hid#vid_0000&pid_0000#0#{nothing}", true), nullptr);
+    EXPECT_EQ(P::DeviceIo().Open(L"\\\\?\\hid#vid_0000&pid_0000#0#{nothing}", true), nullptr);
     EXPECT_NE(P::Sync().GetLastError(), 0u);
 }
 

@@ -7,8 +7,9 @@
 #include <string>
 
 #include "common/device_ids.h"
-#include "platform/device_interfaces.h"
 #include "platform/com.h"
+#include "platform/device_interfaces.h"
+#include "platform/device_io.h"
 #include "platform/hid.h"
 #include "platform/message_window.h"
 #include "platform/sync.h"
@@ -34,7 +35,7 @@ TEST(Win32Devices, EnumeratesTheInterfaceClasses) {
 }
 
 TEST(Win32Devices, OpeningAMissingDeviceFails) {
-    P::Handle device = P::Hid().OpenDevice(L"\\\\?\\hid#vid_4f56&pid_0d01#0&0&0&0#{none}", false);
+    P::Handle device = P::DeviceIo().Open(L"\\\\?\\hid#vid_4f56&pid_0d01#0&0&0&0#{none}", false);
     EXPECT_EQ(device, nullptr);
     EXPECT_NE(P::Sync().GetLastError(), 0u);
 }
