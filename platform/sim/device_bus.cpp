@@ -345,6 +345,17 @@ bool SetDeviceFault(DeviceId id, DeviceFault fault, uint32_t arg) {
     return it->second->model->OnFault(fault, arg);
 }
 
+bool WithModel(DeviceId id, const std::function<void(VirtualDevice&, PendingRequests&)>& fn) {
+    Bus::State& bus = Bus::Get();
+    Guard lk(bus.mu);
+    auto it = bus.devices.find(id);
+    if (it == bus.devices.end())
+        return false;
+    Bus::ModelRequests pending(bus, *it->second);
+    fn(*it->second->model, pending);
+    return true;
+}
+
 void SetFeatureObserver(FeatureObserver observer) {
     Bus::State& bus = Bus::Get();
     Guard lk(bus.mu);

@@ -120,12 +120,12 @@ bool LoopbackPush(DeviceId id, const std::vector<uint8_t>& bytes) {
 }
 
 std::vector<uint8_t> LoopbackTake(DeviceId id) {
-    Bus::State& bus = Bus::Get();
-    Bus::Guard lk(bus.mu);
-    auto it = bus.devices.find(id);
-    auto* loopback =
-        it == bus.devices.end() ? nullptr : dynamic_cast<LoopbackDevice*>(it->second->model.get());
-    return loopback == nullptr ? std::vector<uint8_t>{} : loopback->Take();
+    std::vector<uint8_t> taken;
+    WithModel(id, [&](VirtualDevice& model, PendingRequests&) {
+        if (auto* loopback = dynamic_cast<LoopbackDevice*>(&model))
+            taken = loopback->Take();
+    });
+    return taken;
 }
 
 }  // namespace Orv::Sim

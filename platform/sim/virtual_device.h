@@ -10,10 +10,12 @@
 // thread issued the call, so a model needs no lock of its own.  A model
 // never calls the bus's control surface or a port; it ends a request it
 // left pending through the PendingRequests it is handed, during a hook or
-// during a control-surface call that reaches it (LoopbackPush).
+// during a control-surface call that reaches it (WithModel, LoopbackPush);
+// it keeps no pointer to it beyond that call.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/sim/sim_devices.h"
@@ -109,5 +111,11 @@ private:
     std::vector<uint16_t> down_;  // Button-page usages held down
     HidFaults faults_;
 };
+
+// Runs fn on the model of a device (plugged or unplugged since) with the
+// bus lock held and the bus's PendingRequests for it: how the host and the
+// tests drive a model (end what it left pending, read its state).  fn must
+// not call the bus.  False for an unknown device.
+bool WithModel(DeviceId id, const std::function<void(VirtualDevice&, PendingRequests&)>& fn);
 
 }  // namespace Orv::Sim
