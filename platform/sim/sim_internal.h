@@ -10,4 +10,7 @@ void ResetServices();
 void ResetDebugOutput();
 void ResetDeviceBus();
 
+// Whether the calling thread has initialised COM (the XML port needs it).
+bool ComInitialized();
+
 }  // namespace Orv::Sim::Detail
