@@ -11,11 +11,12 @@
 // before it, or close it only after Cancel): closing the handle first ends
 // the request without writing into the block or the buffers again.
 //
-// Threading: one thread at a time starts, polls, waits for, cancels and
-// destroys a request.  HasCompleted may be called from any thread (it only
-// reads the request's state), and another thread may cancel the request
-// through the port (CancelIo, CancelIoEx) while it runs; the owner then
-// sees it end with kErrorOperationAborted.
+// Threading: the object is not synchronised: one thread at a time uses it
+// (the owner's lock, or one thread only), HasCompleted included.  Another
+// thread may cancel the request through the port while it runs (CancelIoEx
+// on the handle, CancelIo on the thread that started it); the owner then
+// sees it end with kErrorOperationAborted at its next Poll, Wait or
+// Collect.
 //
 // It does not trace.
 #pragma once
