@@ -71,6 +71,7 @@ COverlappedRequest::Status COverlappedRequest::Result(bool wait) {
     if (Platform::DeviceIo().GetOverlappedResult(device, &block, &moved, wait)) {
         inFlight = false;
         transferred = moved;
+        error = 0;  // a refused start meanwhile left its error here
         return Status::Done;
     }
     uint32_t last = Platform::Sync().GetLastError();

@@ -90,6 +90,9 @@ TEST_F(OverlappedRequestTest, PendingReadIsPolledUntilThePeerSends) {
     EXPECT_EQ(request.Transferred(), 2u);
     EXPECT_EQ(buffer[0], 7);
     EXPECT_FALSE(request.InFlight());
+    // Collected: the status stays, the refused start forgotten.
+    EXPECT_EQ(request.Poll(), Status::Done);
+    EXPECT_EQ(request.Error(), 0u);
 }
 
 TEST_F(OverlappedRequestTest, WaitTimesOutOnTheClockThenSeesTheEnd) {
