@@ -20,7 +20,7 @@
 #include "plugin/core/plugin.h"
 #include "plugin/core/trace.h"
 #include "plugin/devices/avionex.h"
-#include "sim/host/devices.h"
+#include "sim/devices/device_kinds.h"
 #include "sim/xplane/world.h"
 
 // The replaced operators pair malloc with free; GCC cannot see that through
@@ -149,13 +149,10 @@ void BM_FrameFourIdlePanels(benchmark::State& state) {
     Sim::SetPublicDocumentsFolder(documents.wstring());
 
     for (const char* name : {"toggle", "tuner", "mode", "wap"}) {
-        const Host::DeviceKind* kind = Host::FindDeviceKind(name);
-        Sim::VirtualHidDevice device;
-        device.vendorId = kind->vendorId;
-        device.productId = kind->productId;
+        const SimDevices::DeviceKind* kind = SimDevices::FindDeviceKind(name);
+        Sim::VirtualHidDevice device = kind->describe();
         device.serial = L"BENCH";
-        device.reportDescriptor = Sim::PanelReportDescriptor(kind->buttons, kind->featureLength);
-        Sim::PlugDevice(device);
+        Sim::PlugDevice(kind->make(device));
     }
     std::atomic<long> reports{0};
     Sim::SetFeatureObserver(

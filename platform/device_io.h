@@ -20,6 +20,7 @@
 namespace Orv::Platform {
 
 // Windows error codes of device I/O.
+constexpr uint32_t kErrorInvalidFunction = 1;
 constexpr uint32_t kErrorInvalidData = 13;
 constexpr uint32_t kErrorGenFailure = 31;
 constexpr uint32_t kErrorOperationAborted = 995;

@@ -1,6 +1,5 @@
-// The HID device operations (CreateFileW on a HID interface, hid.dll, and the
-// overlapped read of an input report), with the HID status values and the
-// Windows error codes that the core prints.
+// The hid.dll calls on a HID interface opened through the device I/O port
+// (which also reads its input reports), with the HID status values.
 #pragma once
 
 #include <cstdint>
@@ -57,14 +56,6 @@ public:
     // HidD_GetHidGuid: the HID device interface class.
     virtual Guid GetHidGuid() = 0;
 
-    // CreateFileW on a device path: read and write access, shared read and
-    // write, open existing, normal attributes, and FILE_FLAG_OVERLAPPED when
-    // overlapped.  Null on failure (Windows' INVALID_HANDLE_VALUE), with the
-    // last error (sync port) set.
-    virtual Handle OpenDevice(const wchar_t* path, bool overlapped) = 0;
-    // CloseHandle on a handle of OpenDevice.
-    virtual bool CloseDevice(Handle device) = 0;
-
     // HidD_GetAttributes.
     virtual bool GetAttributes(Handle device, HidAttributes* attributes) = 0;
     // HidD_GetPreparsedData / HidD_FreePreparsedData.
@@ -89,19 +80,6 @@ public:
     // bufferBytes bytes of wide characters (terminated when there is room).
     // False with the last error set when the device has none.
     virtual bool GetSerialNumberString(Handle device, wchar_t* buffer, uint32_t bufferBytes) = 0;
-
-    // ReadFile on an overlapped handle: true when the read completed at once;
-    // false with the last error kErrorIoPending while it runs, or another
-    // error when it could not be issued.
-    virtual bool ReadFile(Handle device, void* buffer, uint32_t bytes, Overlapped* overlapped) = 0;
-    // GetOverlappedResult: true with the bytes read when the read completed;
-    // false with kErrorIoIncomplete while it runs (wait false), or the
-    // read's own error (kErrorOperationAborted after CancelIo).
-    virtual bool GetOverlappedResult(Handle device, Overlapped* overlapped, uint32_t* transferred,
-                                     bool wait) = 0;
-    // CancelIo: cancels every read in flight on the handle, whichever
-    // thread issued it.
-    virtual bool CancelIo(Handle device) = 0;
 };
 
 IHid& Hid();

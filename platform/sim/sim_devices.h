@@ -4,11 +4,13 @@
 // A virtual device is a HID interface (vendor and product id, serial
 // number string, a report descriptor that the bus's parser answers caps and
 // usage queries from) and, for the display devices, a second interface of a
-// display class.  Plugging a device makes its interfaces present and sends
-// arrival notices to the message windows registered for their classes;
-// unplugging ends its reads with ERROR_DEVICE_NOT_CONNECTED, makes it absent
-// and sends removal notices (DBT_DEVICEREMOVECOMPLETE).  Input reports queue
-// on the device (up to 32, the oldest dropped) until a read takes them.
+// display class.  What a device does is its model (virtual_device.h); the
+// models of the Avionex kinds are in sim/devices.  Plugging a device makes
+// its interfaces present and sends arrival notices to the message windows
+// registered for their classes; unplugging ends its requests in flight with
+// ERROR_DEVICE_NOT_CONNECTED, makes it absent and sends removal notices
+// (DBT_DEVICEREMOVECOMPLETE).  Input reports queue on the device (up to 32,
+// the oldest dropped) until a read takes them.
 //
 // Device I/O never blocks but through the sync port's waits, so virtual
 // time stays deterministic.
@@ -16,6 +18,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,6 +34,8 @@ struct VirtualHidDevice {
     std::vector<uint8_t> reportDescriptor;
     // A display interface besides the HID one, of this class.
     bool hasDisplayInterface = false;
+    // false: the device has the display interface only.
+    bool hasHidInterface = true;
     Platform::Guid displayClass = {};
 };
 
@@ -42,9 +47,15 @@ std::vector<uint8_t> PanelReportDescriptor(int buttons, int featureLength);
 
 // 0 stands for no device.
 using DeviceId = uint32_t;
+// A request in flight on the bus (see virtual_device.h).
+using RequestId = uint64_t;
 
-// Plugs a device in; returns its id.
+class VirtualDevice;
+
+// Plugs a device in; returns its id.  From a description: the generic
+// model, a plain HID device.
 DeviceId PlugDevice(const VirtualHidDevice& device);
+DeviceId PlugDevice(std::shared_ptr<VirtualDevice> model);
 // Unplugs it.  False for an unknown or already unplugged device.
 bool UnplugDevice(DeviceId id);
 
@@ -63,13 +74,28 @@ bool SetButtons(DeviceId id, const std::vector<uint16_t>& usages, bool down);
 bool SendInputReport(DeviceId id, const std::vector<uint8_t>& report);
 
 enum class DeviceFault {
-    Open,     // every CreateFileW fails with arg
-    Read,     // the next ReadFile fails with arg
+    Open,     // every CreateFileW on the HID interface fails with arg
+    Read,     // the next input report read fails with arg
     Feature,  // the next HidD_SetFeature fails with arg
     Pending,  // every read completes only at its arg-th poll (0: off)
     Serial,   // the device has no serial number string (arg 0: it has again)
 };
 bool SetDeviceFault(DeviceId id, DeviceFault fault, uint32_t arg);
+
+// A loopback device, as a byte-mode pipe with a peer: the display
+// interface only (DisplayInterfacePath), opened for synchronous or
+// overlapped I/O.  A write completes at once with all its bytes, which
+// queue for LoopbackTake.  A read completes at once with what the peer has
+// sent (at most the bytes asked), else stays pending until the peer sends:
+// the pending reads, oldest first, take the bytes sent, the rest stays
+// queued.  IoControl 0x0011400C (the pipe peek) with 16 bytes of output or
+// more completes with four little-endian 32-bit words: 3, the bytes
+// waiting, 0, 0; any other request fails with ERROR_INVALID_FUNCTION.
+DeviceId PlugLoopbackDevice();
+// The peer sends bytes.  False for a device that is not a plugged loopback.
+bool LoopbackPush(DeviceId id, const std::vector<uint8_t>& bytes);
+// The bytes written to the device so far, taken.
+std::vector<uint8_t> LoopbackTake(DeviceId id);
 
 // Told about every feature report that reached a device.
 using FeatureObserver = std::function<void(DeviceId id, const std::vector<uint8_t>& report)>;
@@ -77,12 +103,12 @@ void SetFeatureObserver(FeatureObserver observer);
 std::vector<std::vector<uint8_t>> TakeFeatureReports(DeviceId id);
 
 // What the plugin holds on the bus: open device handles, preparsed data,
-// interface lists and reads in flight.
+// interface lists and requests in flight.
 struct DeviceBusUsage {
     int openHandles = 0;
     int preparsedData = 0;
     int interfaceLists = 0;
-    int pendingReads = 0;
+    int pendingReads = 0;  // every request in flight, reads or not
 };
 DeviceBusUsage BusUsage();
 // Message windows that exist, and device notifications registered.

@@ -11,4 +11,7 @@ void ResetDebugOutput();
 void ResetDeviceBus();
 void ResetProgramPath();
 
+// Whether the calling thread has initialised COM (the XML port needs it).
+bool ComInitialized();
+
 }  // namespace Orv::Sim::Detail

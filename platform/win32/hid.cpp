@@ -1,4 +1,4 @@
-// The HID port on CreateFileW, hid.dll and overlapped ReadFile.
+// The HID port on hid.dll.
 #include "platform/hid.h"
 
 #include "platform/win32/win32.h"
@@ -9,19 +9,11 @@ extern "C" {
 
 namespace Orv::Platform {
 
-static_assert(sizeof(OVERLAPPED) <= sizeof(Overlapped::opaque));
 static_assert(kHidpStatusSuccess == static_cast<uint32_t>(HIDP_STATUS_SUCCESS));
-static_assert(kErrorIoPending == ERROR_IO_PENDING && kErrorIoIncomplete == ERROR_IO_INCOMPLETE);
 static_assert(static_cast<int>(HidReportType::Input) == HidP_Input &&
               static_cast<int>(HidReportType::Feature) == HidP_Feature);
 
 namespace {
-
-OVERLAPPED* Native(Overlapped* overlapped) {
-    auto* native = reinterpret_cast<OVERLAPPED*>(overlapped->opaque);
-    native->hEvent = overlapped->event;
-    return native;
-}
 
 class Win32Hid final : public IHid {
 public:
@@ -32,15 +24,6 @@ public:
         memcpy(&out, &guid, sizeof out);
         return out;
     }
-
-    Handle OpenDevice(const wchar_t* path, bool overlapped) override {
-        HANDLE device = ::CreateFileW(
-            path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-            OPEN_EXISTING, overlapped ? FILE_FLAG_OVERLAPPED : FILE_ATTRIBUTE_NORMAL, nullptr);
-        return device == INVALID_HANDLE_VALUE ? nullptr : device;
-    }
-
-    bool CloseDevice(Handle device) override { return ::CloseHandle(device) != FALSE; }
 
     bool GetAttributes(Handle device, HidAttributes* attributes) override {
         HIDD_ATTRIBUTES native{};
@@ -107,24 +90,6 @@ public:
     bool GetSerialNumberString(Handle device, wchar_t* buffer, uint32_t bufferBytes) override {
         return ::HidD_GetSerialNumberString(device, buffer, bufferBytes) != FALSE;
     }
-
-    bool ReadFile(Handle device, void* buffer, uint32_t bytes, Overlapped* overlapped) override {
-        return ::ReadFile(device, buffer, bytes, nullptr, Native(overlapped)) != FALSE;
-    }
-
-    bool GetOverlappedResult(Handle device, Overlapped* overlapped, uint32_t* transferred,
-                             bool wait) override {
-        DWORD n = 0;
-        BOOL done = ::GetOverlappedResult(device, Native(overlapped), &n, wait);
-        if (transferred != nullptr)
-            *transferred = n;
-        return done != FALSE;
-    }
-
-    // Every read on the handle, whichever thread issued it: a panel's read
-    // is issued on the frame thread and may be cancelled on the message
-    // thread.
-    bool CancelIo(Handle device) override { return ::CancelIoEx(device, nullptr) != FALSE; }
 };
 
 }  // namespace

@@ -195,20 +195,16 @@ void CAvionex::CreatePanelDevice(const std::wstring& path,
                                  const std::wstring& physicalDeviceObjectName) {
     ORV_TRACE_SCOPE(kKeyword);
     Platform::IHid& hid = Platform::Hid();
-    Platform::Handle device = hid.OpenDevice(path.c_str(), false);
-    if (device == nullptr) {
+    // The attribute handle is closed on every path.
+    Platform::ScopedDevice device(Platform::DeviceIo().Open(path.c_str(), false));
+    if (!device) {
         Line(TRACE_LEVEL_FAILURE, L"Failed in creating the non overlapped device %s due to %d",
              path.c_str(), Platform::Sync().GetLastError());
         return;
     }
-    // The attribute handle is closed on every path.
-    struct Closer {
-        Platform::Handle handle;
-        ~Closer() { Platform::Hid().CloseDevice(handle); }
-    } closer{device};
 
     Platform::HidAttributes attributes;
-    if (!hid.GetAttributes(device, &attributes)) {
+    if (!hid.GetAttributes(device.get(), &attributes)) {
         Line(TRACE_LEVEL_FAILURE, L"Failed in retrieving the attribution of the device");
         return;
     }

@@ -34,13 +34,9 @@ CPanel::~CPanel() {
     // and what was acquired is released here.
     ReleaseReadResources();
     devicePath.clear();
-    inputReport.clear();
     buttonStates.clear();
     usageList.clear();
-    if (overlappedHandle != nullptr)
-        Platform::Hid().CloseDevice(overlappedHandle);
-    if (deviceHandle != nullptr)
-        Platform::Hid().CloseDevice(deviceHandle);
+    // The handles close with the members, the overlapped one first.
 }
 
 void CPanel::OnInitialize() {
@@ -64,43 +60,38 @@ void CPanel::RegisterButtons(uint16_t first, uint16_t last) {
 bool CPanel::Initialize() {
     ORV_TRACE_SCOPE(kKeyword);
     Platform::IHid& hid = Platform::Hid();
+    Platform::IDeviceIo& io = Platform::DeviceIo();
 
-    Platform::Handle device = hid.OpenDevice(devicePath.c_str(), false);
-    if (device == nullptr) {
+    Platform::ScopedDevice device(io.Open(devicePath.c_str(), false));
+    if (!device) {
         Failure(L"Failed in creating the non overlapped device %s due to %d", devicePath.c_str(),
                 LastError());
         return false;
     }
-    if (deviceHandle != nullptr)
-        hid.CloseDevice(deviceHandle);
-    deviceHandle = device;
+    deviceHandle = std::move(device);
 
-    device = hid.OpenDevice(devicePath.c_str(), true);
-    if (device == nullptr) {
+    device.reset(io.Open(devicePath.c_str(), true));
+    if (!device) {
         Failure(L"Failed in creating the overlapped device %s due to %d", devicePath.c_str(),
                 LastError());
         return false;
     }
-    if (overlappedHandle != nullptr)
-        hid.CloseDevice(overlappedHandle);
-    overlappedHandle = device;
+    overlappedHandle = std::move(device);
 
-    if (preparsedData != nullptr) {
-        hid.FreePreparsedData(preparsedData);
-        preparsedData = nullptr;
-    }
-    if (!hid.GetPreparsedData(deviceHandle, &preparsedData)) {
-        preparsedData = nullptr;
+    preparsedData.reset();
+    Platform::HidPreparsedData data = nullptr;
+    if (!hid.GetPreparsedData(deviceHandle.get(), &data)) {
         Failure(L"Failed in retrieving HID report descriptor due to: %d", LastError());
         return false;
     }
+    preparsedData.reset(data);
 
     usageList.assign(hid.MaxUsageListLength(Platform::HidReportType::Input,
-                                            Platform::kHidUsagePageButton, preparsedData),
+                                            Platform::kHidUsagePageButton, preparsedData.get()),
                      0);
 
     Platform::HidCaps caps;
-    uint32_t status = hid.GetCaps(preparsedData, &caps);
+    uint32_t status = hid.GetCaps(preparsedData.get(), &caps);
     if (status != Platform::kHidpStatusSuccess) {
         Failure(L"Failed in calling HidP_GetCaps due to 0x%x", status);
         return false;
@@ -109,12 +100,11 @@ bool CPanel::Initialize() {
     if (inputReportLength != 0)
         inputReport.assign(inputReportLength, 0);
 
-    if (readOverlapped.event != nullptr)
-        Platform::Sync().CloseHandle(readOverlapped.event);
-    readOverlapped = Platform::Overlapped{};
-    readOverlapped.event = Platform::Sync().CreateEvent(true, false);
-    if (readOverlapped.event == nullptr) {
-        Failure(L"Failed in creating the event for overlapped reading due to %d", LastError());
+    // A read in flight on the previous handles is cancelled and collected.
+    read = std::make_unique<COverlappedRequest>(COverlappedRequest::Reset::Manual);
+    if (!read->Valid()) {
+        Failure(L"Failed in creating the event for overlapped reading due to %d", read->Error());
+        read.reset();
         return false;
     }
 
@@ -124,27 +114,18 @@ bool CPanel::Initialize() {
 
 void CPanel::CancelPendingRead() {
     ORV_TRACE_SCOPE(kKeyword);
-    if (readPending == 0 || overlappedHandle == nullptr)
+    if (read == nullptr || !read->InFlight() || !overlappedHandle)
         return;
-    // The device may still write into inputReport and readOverlapped until
-    // the cancelled read has ended.
-    Platform::Hid().CancelIo(overlappedHandle);
-    uint32_t transferred = 0;
-    Platform::Hid().GetOverlappedResult(overlappedHandle, &readOverlapped, &transferred, true);
-    readPending = 0;
+    // The device may still write into inputReport and the read's block
+    // until the cancelled read has been collected.
+    read->Cancel();
 }
 
 void CPanel::ReleaseReadResources() {
     ORV_TRACE_SCOPE(kKeyword);
     CancelPendingRead();
-    if (preparsedData != nullptr) {
-        Platform::Hid().FreePreparsedData(preparsedData);
-        preparsedData = nullptr;
-    }
-    if (readOverlapped.event != nullptr) {
-        Platform::Sync().CloseHandle(readOverlapped.event);
-        readOverlapped.event = nullptr;
-    }
+    preparsedData.reset();
+    read.reset();
 }
 
 void CPanel::Uninitialize() {
@@ -162,39 +143,33 @@ void CPanel::Notify() {
 
 bool CPanel::PeekReport() {
     ORV_TRACE_SCOPE(kKeyword);
-    if (inputReportLength == 0 || overlappedHandle == nullptr || readOverlapped.event == nullptr)
+    if (inputReportLength == 0 || !overlappedHandle || read == nullptr)
         return false;
-    Platform::IHid& hid = Platform::Hid();
+    Platform::Handle device = overlappedHandle.get();
 
-    if (readPending == 0) {
-        readPending = 1;
-        Platform::Sync().ResetEvent(readOverlapped.event);
-        Platform::Handle event = readOverlapped.event;
-        readOverlapped = Platform::Overlapped{};
-        readOverlapped.event = event;
-        if (!hid.ReadFile(overlappedHandle, inputReport.data(),
-                          static_cast<uint32_t>(inputReport.size()), &readOverlapped)) {
-            uint32_t error = LastError();
-            if (error != Platform::kErrorIoPending) {
-                Failure(L"Failed in reading the data from the panel due to %d", error);
-                hid.CancelIo(overlappedHandle);
-                readPending = 0;
-                return false;
-            }
+    COverlappedRequest::Status status = COverlappedRequest::Status::Pending;
+    if (!read->InFlight()) {
+        status =
+            read->StartRead(device, inputReport.data(), static_cast<uint32_t>(inputReport.size()));
+        if (status == COverlappedRequest::Status::Failed) {
+            Failure(L"Failed in reading the data from the panel due to %d", read->Error());
+            // Every request on the handle: the panel may be replaced from
+            // another thread.
+            Platform::DeviceIo().CancelIoEx(device, nullptr);
+            return false;
         }
     }
 
-    uint32_t transferred = 0;
-    if (!hid.GetOverlappedResult(overlappedHandle, &readOverlapped, &transferred, false)) {
-        uint32_t error = LastError();
-        if (error == Platform::kErrorIoIncomplete)
-            return false;
-        Failure(L"Failed in calling GetOverlappedResult due to %d", error);
-        hid.CancelIo(overlappedHandle);
-        readPending = 0;
+    if (status == COverlappedRequest::Status::Pending)
+        status = read->Poll();
+    if (status == COverlappedRequest::Status::Pending)
+        return false;
+    if (status == COverlappedRequest::Status::Failed) {
+        Failure(L"Failed in calling GetOverlappedResult due to %d", read->Error());
+        Platform::DeviceIo().CancelIoEx(device, nullptr);
         return false;
     }
-    readPending = 0;
+    uint32_t transferred = read->Transferred();
     // A report of another length than the device declared is not parsed:
     // the rest of the buffer would be the bytes of an older report.
     if (transferred != inputReportLength) {
@@ -212,7 +187,7 @@ void CPanel::ParseReport() {
     uint32_t count = static_cast<uint32_t>(usageList.size());
     uint32_t status = Platform::Hid().GetUsages(
         Platform::HidReportType::Input, Platform::kHidUsagePageButton, 0, usageList.data(), &count,
-        preparsedData, inputReport.data(), static_cast<uint32_t>(inputReport.size()));
+        preparsedData.get(), inputReport.data(), static_cast<uint32_t>(inputReport.size()));
     if (status != Platform::kHidpStatusSuccess) {
         Failure(L"Failed in getting the buttons on list due to 0x%x", status);
         return;
@@ -243,7 +218,7 @@ void CPanel::ParseReport() {
 
 void CPanel::SendReport(const uint8_t* report, uint32_t length) {
     ORV_TRACE_SCOPE(kKeyword);
-    if (!Platform::Hid().SetFeature(deviceHandle, report, length))
+    if (!Platform::Hid().SetFeature(deviceHandle.get(), report, length))
         Failure(L"Failed in sending the SET_FEATURE due to %d", LastError());
 }
 
@@ -252,7 +227,7 @@ std::wstring CPanel::GetSerialNumberString() {
     constexpr uint32_t kCharacters = 127;
     wchar_t serial[kCharacters] = {};
     // One character fewer than the buffer holds: the text stays terminated.
-    if (!Platform::Hid().GetSerialNumberString(deviceHandle, serial,
+    if (!Platform::Hid().GetSerialNumberString(deviceHandle.get(), serial,
                                                (kCharacters - 1) * sizeof(wchar_t))) {
         Failure(L"Failed in retrieving HID serial number string due to: %d but ignore this error",
                 LastError());

@@ -7,11 +7,14 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/device_io.h"
 #include "platform/hid.h"
 #include "platform/types.h"
+#include "plugin/devices/overlapped_request.h"
 
 namespace Orv {
 
@@ -59,15 +62,19 @@ protected:
     // Registers the usages first to last, each off.
     void RegisterButtons(uint16_t first, uint16_t last);
 
-    Platform::Handle deviceHandle = nullptr;
-    Platform::Handle overlappedHandle = nullptr;
+    // The synchronous handle (attributes, feature reports, serial) and the
+    // overlapped one of the input read, closed after the read (declared
+    // before it).
+    Platform::ScopedDevice deviceHandle;
+    Platform::ScopedDevice overlappedHandle;
     uint16_t inputReportLength = 0;
-    Platform::HidPreparsedData preparsedData = nullptr;
+    Platform::ScopedPreparsedData preparsedData;
     std::vector<uint16_t> usageList;
     std::map<uint16_t, int32_t> buttonStates;
-    Platform::Overlapped readOverlapped;
-    int32_t readPending = 0;
+    // The buffer of the input read, declared before the read.
     std::vector<uint8_t> inputReport;
+    // The input read, one at a time; its event is made by Initialize.
+    std::unique_ptr<COverlappedRequest> read;
     std::wstring devicePath;
     CSimBindings* bindings = nullptr;
     AircraftSettingsRecord* aircraftSettings = nullptr;

@@ -17,7 +17,8 @@
 #include "platform/sync.h"
 #include "plugin/core/trace.h"
 #include "service/orv_service.h"
-#include "sim/host/devices.h"
+#include "sim/devices/device_kinds.h"
+#include "sim/host/device_faults.h"
 #include "sim/host/options.h"
 #include "sim/host/panel_view.h"
 
@@ -402,17 +403,12 @@ bool Host::Plug(const std::vector<std::string>& words, std::string* error) {
         *error = "plug takes a kind";
         return false;
     }
-    const DeviceKind* kind = FindDeviceKind(words[0]);
+    const SimDevices::DeviceKind* kind = SimDevices::FindDeviceKind(words[0]);
     if (kind == nullptr) {
         *error = "unknown device kind '" + words[0] + "'";
         return false;
     }
-    Sim::VirtualHidDevice device;
-    device.vendorId = kind->vendorId;
-    device.productId = kind->productId;
-    device.reportDescriptor = Sim::PanelReportDescriptor(kind->buttons, kind->featureLength);
-    device.hasDisplayInterface = kind->display;
-    device.displayClass = kind->displayClass;
+    Sim::VirtualHidDevice device = kind->describe();
     std::string id;
     std::string serial;
     bool serialGiven = false;
@@ -465,7 +461,7 @@ bool Host::Plug(const std::vector<std::string>& words, std::string* error) {
         serial = text;
     }
     device.serial = Sim::FromUtf8(serial);
-    Sim::DeviceId handle = Sim::PlugDevice(device);
+    Sim::DeviceId handle = Sim::PlugDevice(kind->make(device));
     Plugged plugged{handle, kind->name, Lower(Sim::ToUtf8(Sim::HidInterfacePath(handle))), true};
     devices_[id] = plugged;
     {
@@ -525,32 +521,21 @@ bool Host::Fault(const std::string& id, const std::string& what, const std::stri
     Plugged* device = nullptr;
     if (!FindDevice(id, &device, error))
         return false;
-    uint64_t value = 0;
-    if (!arg.empty())
-        ParseUnsigned(arg, 0xFFFFFFFFull, &value);
-    Sim::DeviceFault fault;
-    if (what == "open") {
-        fault = Sim::DeviceFault::Open;
-    } else if (what == "read") {
-        fault = Sim::DeviceFault::Read;
-    } else if (what == "feature") {
-        fault = Sim::DeviceFault::Feature;
-    } else if (what == "pending") {
-        fault = Sim::DeviceFault::Pending;
-    } else if (what == "serial") {
-        fault = Sim::DeviceFault::Serial;
-        value = 1;
-    } else {
+    const FaultName* fault = FindFault(what);
+    if (fault == nullptr || !fault->available) {
         *error = "fault " + what + ": not yet available";
         return false;
     }
-    Sim::SetDeviceFault(device->device, fault, static_cast<uint32_t>(value));
+    uint64_t value = fault->value;
+    if (fault->takesNumber && !arg.empty())
+        ParseUnsigned(arg, 0xFFFFFFFFull, &value);
+    Sim::SetDeviceFault(device->device, fault->fault, static_cast<uint32_t>(value));
     return true;
 }
 
 void Host::PlugEveryKind() {
     std::string error;
-    for (const std::string& kind : SupportedKindNames())
+    for (const std::string& kind : SimDevices::SupportedKindNames())
         Plug({kind}, &error);
 }
 

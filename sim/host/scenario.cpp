@@ -5,6 +5,7 @@
 #include <limits>
 #include <sstream>
 
+#include "sim/host/device_faults.h"
 #include "sim/host/host.h"
 #include "sim/host/options.h"
 
@@ -62,11 +63,6 @@ bool ParseUsage(const std::string& text, uint16_t* usage) {
     return true;
 }
 
-bool IsSetupCommand(const std::string& name) {
-    return name == "file" || name == "set" || name == "service-events" || name == "plug" ||
-           name == "fault";
-}
-
 struct Checker {
     Command& command;
     std::string* error;
@@ -75,122 +71,222 @@ struct Checker {
         *error = message;
         return false;
     }
-    bool Count(size_t min, size_t max) const {
-        size_t n = command.args.size();
-        if (n >= min && n <= max)
-            return true;
-        std::string expected =
-            min == max ? std::to_string(min) : std::to_string(min) + " to " + std::to_string(max);
-        return Fail(command.name + " takes " + expected + " argument" + (max == 1 ? "" : "s") +
-                    ", got " + std::to_string(n));
-    }
 };
+
+constexpr size_t kAny = SIZE_MAX;
+
+// One scenario command: its name, whether it is a set-up command (it does
+// not start the plugin by itself), its argument rule, what parsing reads
+// from its arguments and what running it does.
+struct CommandSpec {
+    const char* name;
+    bool setup;
+    // The argument rule: min to max words.  Outside it, usage is the
+    // message, or (null) "NAME takes N argument(s), got M".
+    size_t minArgs;
+    size_t maxArgs;
+    const char* usage;
+    // Checks the argument values and reads the numbers, usages and bytes
+    // (null: nothing to read).
+    bool (*parse)(Checker& check);
+    // Runs it; false with a message.
+    bool (*run)(Host& host, const Command& command, std::string* error);
+};
+
+bool CheckArgumentCount(const CommandSpec& spec, Checker& check) {
+    size_t n = check.command.args.size();
+    if (n >= spec.minArgs && n <= spec.maxArgs)
+        return true;
+    if (spec.usage != nullptr)
+        return check.Fail(check.command.name + spec.usage);
+    std::string expected = spec.minArgs == spec.maxArgs ? std::to_string(spec.minArgs)
+                                                        : std::to_string(spec.minArgs) + " to " +
+                                                              std::to_string(spec.maxArgs);
+    return check.Fail(check.command.name + " takes " + expected + " argument" +
+                      (spec.maxArgs == 1 ? "" : "s") + ", got " + std::to_string(n));
+}
+
+bool ParseFrame(Checker& check) {
+    Command& command = check.command;
+    uint64_t n = 0;
+    if (!command.args.empty() && !ParseUnsigned(command.args[0], 100000000, &n))
+        return check.Fail("bad frame count '" + command.args[0] + "'");
+    command.numbers = {command.args.empty() ? 1 : static_cast<int64_t>(n)};
+    return true;
+}
+
+bool ParseAdvance(Checker& check) {
+    Command& command = check.command;
+    uint64_t ms = 0;
+    if (!ParseUnsigned(command.args[0], 0xFFFFFFFFull, &ms))
+        return check.Fail("bad milliseconds '" + command.args[0] + "'");
+    command.numbers = {static_cast<int64_t>(ms)};
+    return true;
+}
+
+bool ParseMessage(Checker& check) {
+    Command& command = check.command;
+    const auto& args = command.args;
+    int64_t sender = 0, message = 0, param = 0;
+    if (!ParseSigned(args[0], INT32_MIN, INT32_MAX, &sender))
+        return check.Fail("bad sender '" + args[0] + "'");
+    if (!ParseSigned(args[1], INT32_MIN, INT32_MAX, &message))
+        return check.Fail("bad message '" + args[1] + "'");
+    if (!ParseSigned(args[2], INTPTR_MIN, INTPTR_MAX, &param))
+        return check.Fail("bad parameter '" + args[2] + "'");
+    command.numbers = {sender, message, param};
+    return true;
+}
+
+bool ParseServiceEvents(Checker& check) {
+    const auto& args = check.command.args;
+    if (!args.empty() && args[0] != "on" && args[0] != "off")
+        return check.Fail("service-events takes on or off, got '" + args[0] + "'");
+    return true;
+}
+
+bool ParseUsages(Checker& check) {
+    Command& command = check.command;
+    for (size_t i = 1; i < command.args.size(); ++i) {
+        uint16_t usage = 0;
+        if (!ParseUsage(command.args[i], &usage))
+            return check.Fail("bad usage '" + command.args[i] + "'");
+        command.usages.push_back(usage);
+    }
+    return true;
+}
+
+bool ParseReport(Checker& check) {
+    Command& command = check.command;
+    const std::string& hex = command.args[1];
+    if (hex.size() % 2 != 0)
+        return check.Fail("bad report bytes '" + hex + "'");
+    for (char c : hex)
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return check.Fail("bad report bytes '" + hex + "'");
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        command.bytes.push_back(static_cast<uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+    return true;
+}
+
+bool ParseFault(Checker& check) {
+    const auto& args = check.command.args;
+    const std::string& what = args[1];
+    const FaultName* fault = FindFault(what);
+    if (fault == nullptr)
+        return check.Fail("unknown fault '" + what + "'");
+    if (fault->takesNumber != (args.size() == 3))
+        return check.Fail("fault " + what +
+                          (fault->takesNumber ? " takes a number" : " takes no number"));
+    uint64_t value = 0;
+    if (fault->takesNumber && !ParseUnsigned(args[2], 0xFFFFFFFFull, &value))
+        return check.Fail("bad number '" + args[2] + "'");
+    return true;
+}
+
+bool ParseEnd(Checker& check) {
+    return check.Fail("end without file");
+}
+
+const CommandSpec kCommands[] = {
+    {"frame", false, 0, 1, nullptr, &ParseFrame,
+     [](Host& host, const Command& command, std::string*) {
+         host.Frames(static_cast<uint64_t>(command.numbers[0]));
+         return true;
+     }},
+    {"advance", false, 1, 1, nullptr, &ParseAdvance,
+     [](Host& host, const Command& command, std::string*) {
+         host.Advance(static_cast<uint32_t>(command.numbers[0]));
+         return true;
+     }},
+    {"set", true, 2, kAny, " takes a name and a value", nullptr,
+     [](Host& host, const Command& command, std::string* error) {
+         return host.SetData(command.rest, error);
+     }},
+    {"aircraft", false, 1, kAny, " takes a path", nullptr,
+     [](Host& host, const Command& command, std::string* error) {
+         return host.Aircraft(command.rest, error);
+     }},
+    {"file", true, 1, kAny, " takes a path", nullptr,
+     [](Host& host, const Command& command, std::string* error) {
+         return host.WriteFile(command.rest, command.body, error);
+     }},
+    {"message", false, 3, 3, nullptr, &ParseMessage,
+     [](Host& host, const Command& command, std::string*) {
+         host.Message(static_cast<int>(command.numbers[0]), static_cast<int>(command.numbers[1]),
+                      static_cast<intptr_t>(command.numbers[2]));
+         return true;
+     }},
+    {"start", false, 0, 0, nullptr, nullptr,
+     [](Host& host, const Command&, std::string*) {
+         host.Start();
+         return true;
+     }},
+    {"enable", false, 0, 0, nullptr, nullptr,
+     [](Host& host, const Command&, std::string*) {
+         host.Enable();
+         return true;
+     }},
+    {"disable", false, 0, 0, nullptr, nullptr,
+     [](Host& host, const Command&, std::string*) {
+         host.Disable();
+         return true;
+     }},
+    {"stop", false, 0, 0, nullptr, nullptr,
+     [](Host& host, const Command&, std::string*) {
+         host.Stop();
+         return true;
+     }},
+    {"service-events", true, 0, 1, nullptr, &ParseServiceEvents,
+     [](Host& host, const Command& command, std::string*) {
+         host.ServiceEvents(command.args.empty() || command.args[0] == "on");
+         return true;
+     }},
+    {"plug", true, 1, kAny, " takes a kind", nullptr,
+     [](Host& host, const Command& command, std::string* error) {
+         return host.Plug(command.args, error);
+     }},
+    {"unplug", false, 1, 1, nullptr, nullptr,
+     [](Host& host, const Command& command, std::string* error) {
+         return host.Unplug(command.args[0], error);
+     }},
+    {"press", false, 2, kAny, " takes a device and usages", &ParseUsages,
+     [](Host& host, const Command& command, std::string* error) {
+         return host.Buttons(command.args[0], command.usages, true, error);
+     }},
+    {"release", false, 2, kAny, " takes a device and usages", &ParseUsages,
+     [](Host& host, const Command& command, std::string* error) {
+         return host.Buttons(command.args[0], command.usages, false, error);
+     }},
+    {"report", false, 2, 2, nullptr, &ParseReport,
+     [](Host& host, const Command& command, std::string* error) {
+         return host.Report(command.args[0], command.bytes, error);
+     }},
+    {"fault", true, 2, 3, nullptr, &ParseFault,
+     [](Host& host, const Command& command, std::string* error) {
+         const auto& args = command.args;
+         return host.Fault(args[0], args[1], args.size() > 2 ? args[2] : "", error);
+     }},
+    // Closes a file block; alone it is an error.
+    {"end", true, 0, kAny, nullptr, &ParseEnd, nullptr},
+};
+
+const CommandSpec* FindCommand(const std::string& name) {
+    for (const CommandSpec& spec : kCommands)
+        if (name == spec.name)
+            return &spec;
+    return nullptr;
+}
 
 // Checks the command's form and reads its numbers, usages and bytes.
 bool CheckCommand(Command& command, std::string* error) {
     Checker check{command, error};
-    const std::string& name = command.name;
-    const auto& args = command.args;
-    if (name == "frame") {
-        uint64_t n = 0;
-        if (!check.Count(0, 1))
-            return false;
-        if (!args.empty() && !ParseUnsigned(args[0], 100000000, &n))
-            return check.Fail("bad frame count '" + args[0] + "'");
-        command.numbers = {args.empty() ? 1 : static_cast<int64_t>(n)};
-        return true;
-    }
-    if (name == "advance") {
-        uint64_t ms = 0;
-        if (!check.Count(1, 1))
-            return false;
-        if (!ParseUnsigned(args[0], 0xFFFFFFFFull, &ms))
-            return check.Fail("bad milliseconds '" + args[0] + "'");
-        command.numbers = {static_cast<int64_t>(ms)};
-        return true;
-    }
-    if (name == "set") {
-        if (args.size() < 2)
-            return check.Fail("set takes a name and a value");
-        return true;
-    }
-    if (name == "aircraft" || name == "file") {
-        if (command.rest.empty())
-            return check.Fail(name + " takes a path");
-        return true;
-    }
-    if (name == "message") {
-        int64_t sender = 0, message = 0, param = 0;
-        if (!check.Count(3, 3))
-            return false;
-        if (!ParseSigned(args[0], INT32_MIN, INT32_MAX, &sender))
-            return check.Fail("bad sender '" + args[0] + "'");
-        if (!ParseSigned(args[1], INT32_MIN, INT32_MAX, &message))
-            return check.Fail("bad message '" + args[1] + "'");
-        if (!ParseSigned(args[2], INTPTR_MIN, INTPTR_MAX, &param))
-            return check.Fail("bad parameter '" + args[2] + "'");
-        command.numbers = {sender, message, param};
-        return true;
-    }
-    if (name == "start" || name == "enable" || name == "disable" || name == "stop")
-        return check.Count(0, 0);
-    if (name == "service-events") {
-        if (!check.Count(0, 1))
-            return false;
-        if (!args.empty() && args[0] != "on" && args[0] != "off")
-            return check.Fail("service-events takes on or off, got '" + args[0] + "'");
-        return true;
-    }
-    if (name == "plug") {
-        if (args.empty())
-            return check.Fail("plug takes a kind");
-        return true;
-    }
-    if (name == "unplug")
-        return check.Count(1, 1);
-    if (name == "press" || name == "release") {
-        if (args.size() < 2)
-            return check.Fail(name + " takes a device and usages");
-        for (size_t i = 1; i < args.size(); ++i) {
-            uint16_t usage = 0;
-            if (!ParseUsage(args[i], &usage))
-                return check.Fail("bad usage '" + args[i] + "'");
-            command.usages.push_back(usage);
-        }
-        return true;
-    }
-    if (name == "report") {
-        if (!check.Count(2, 2))
-            return false;
-        if (args[1].size() % 2 != 0)
-            return check.Fail("bad report bytes '" + args[1] + "'");
-        for (char c : args[1])
-            if (!std::isxdigit(static_cast<unsigned char>(c)))
-                return check.Fail("bad report bytes '" + args[1] + "'");
-        for (size_t i = 0; i + 1 < args[1].size(); i += 2)
-            command.bytes.push_back(
-                static_cast<uint8_t>(std::stoul(args[1].substr(i, 2), nullptr, 16)));
-        return true;
-    }
-    if (name == "fault") {
-        if (!check.Count(2, 3))
-            return false;
-        const std::string& what = args[1];
-        bool takesArg = what == "open" || what == "read" || what == "feature" ||
-                        what == "pending" || what == "ioctl";
-        if (!takesArg && what != "serial" && what != "silent")
-            return check.Fail("unknown fault '" + what + "'");
-        if (takesArg != (args.size() == 3))
-            return check.Fail("fault " + what +
-                              (takesArg ? " takes a number" : " takes no number"));
-        uint64_t value = 0;
-        if (takesArg && !ParseUnsigned(args[2], 0xFFFFFFFFull, &value))
-            return check.Fail("bad number '" + args[2] + "'");
-        return true;
-    }
-    if (name == "end")
-        return check.Fail("end without file");
-    return check.Fail("unknown command '" + name + "'");
+    const CommandSpec* spec = FindCommand(command.name);
+    if (spec == nullptr)
+        return check.Fail("unknown command '" + command.name + "'");
+    if (!CheckArgumentCount(*spec, check))
+        return false;
+    return spec->parse == nullptr || spec->parse(check);
 }
 
 }  // namespace
@@ -256,58 +352,16 @@ bool RunScenario(const Scenario& scenario, Host* host, std::string* error) {
         return false;
     };
     for (const auto& command : scenario.commands) {
-        const std::string& name = command.name;
-        const auto& args = command.args;
-        if (!autoStarted && !IsSetupCommand(name)) {
+        const CommandSpec* spec = FindCommand(command.name);
+        if (spec == nullptr || spec->run == nullptr)
+            return fail(command, "unknown command '" + command.name + "'");
+        if (!autoStarted && !spec->setup) {
             host->Start();
             autoStarted = true;
         }
         std::string message;
-        if (name == "frame") {
-            host->Frames(static_cast<uint64_t>(command.numbers[0]));
-        } else if (name == "advance") {
-            host->Advance(static_cast<uint32_t>(command.numbers[0]));
-        } else if (name == "set") {
-            if (!host->SetData(command.rest, &message))
-                return fail(command, message);
-        } else if (name == "aircraft") {
-            if (!host->Aircraft(command.rest, &message))
-                return fail(command, message);
-        } else if (name == "file") {
-            if (!host->WriteFile(command.rest, command.body, &message))
-                return fail(command, message);
-        } else if (name == "message") {
-            host->Message(static_cast<int>(command.numbers[0]),
-                          static_cast<int>(command.numbers[1]),
-                          static_cast<intptr_t>(command.numbers[2]));
-        } else if (name == "start") {
-            host->Start();
-        } else if (name == "enable") {
-            host->Enable();
-        } else if (name == "disable") {
-            host->Disable();
-        } else if (name == "stop") {
-            host->Stop();
-        } else if (name == "plug") {
-            if (!host->Plug(args, &message))
-                return fail(command, message);
-        } else if (name == "unplug") {
-            if (!host->Unplug(args[0], &message))
-                return fail(command, message);
-        } else if (name == "press" || name == "release") {
-            if (!host->Buttons(args[0], command.usages, name == "press", &message))
-                return fail(command, message);
-        } else if (name == "report") {
-            if (!host->Report(args[0], command.bytes, &message))
-                return fail(command, message);
-        } else if (name == "fault") {
-            if (!host->Fault(args[0], args[1], args.size() > 2 ? args[2] : "", &message))
-                return fail(command, message);
-        } else if (name == "service-events") {
-            host->ServiceEvents(args.empty() || args[0] == "on");
-        } else {
-            return fail(command, "unknown command '" + name + "'");
-        }
+        if (!spec->run(*host, command, &message))
+            return fail(command, message);
     }
     if (!autoStarted)
         host->Start();

@@ -110,21 +110,8 @@ protected:
     }
 
     // The HID handle, opened as the core opens it.
-#ifdef ORV_SIM_DEVICE_IO
-    static Handle Open(const std::wstring& path) {
-        return DeviceIo().Open(path.c_str(), true);
-    }
-    static void Close(Handle device) {
-        DeviceIo().Close(device);
-    }
-#else
-    static Handle Open(const std::wstring& path) {
-        return Hid().OpenDevice(path.c_str(), true);
-    }
-    static void Close(Handle device) {
-        Hid().CloseDevice(device);
-    }
-#endif
+    static Handle Open(const std::wstring& path) { return DeviceIo().Open(path.c_str(), true); }
+    static void Close(Handle device) { DeviceIo().Close(device); }
 
     Sim::DeviceId id_ = 0;
     Handle device_ = nullptr;

@@ -42,11 +42,11 @@ TEST(HostDevices, LogsAttachDetachAndFeatureReports) {
     std::wstring path;
     ASSERT_TRUE(Platform::DeviceInterfaces().GetInterfacePath(list, 0, &path));
     Platform::DeviceInterfaces().CloseInterfaceList(list);
-    Platform::Handle device = Platform::Hid().OpenDevice(path.c_str(), false);
-    ASSERT_NE(device, nullptr);
+    Platform::ScopedDevice device(Platform::DeviceIo().Open(path.c_str(), false));
+    ASSERT_NE(device.get(), nullptr);
     const uint8_t lamps[] = {0x00, 0x0A};
-    EXPECT_TRUE(Platform::Hid().SetFeature(device, lamps, 2));
-    Platform::Hid().CloseDevice(device);
+    EXPECT_TRUE(Platform::Hid().SetFeature(device.get(), lamps, 2));
+    device.reset();
 
     EXPECT_TRUE(host.Unplug("t", &error)) << error;
     EXPECT_FALSE(host.Unplug("t", &error));

@@ -1,4 +1,4 @@
-// The XML and COM ports on libxml2, behaving as the DOM of MSXML 6 does for
+// The XML port on libxml2, behaving as the DOM of MSXML 6 does for
 // what the configuration readers use.
 //
 // Parsing never touches the network, loads no DTD and expands no entity of
@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "platform/com.h"
+#include "platform/sim/sim_internal.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/xml.h"
 
@@ -52,9 +53,6 @@ constexpr int32_t kEInvalidArg = Platform::kEInvalidArg;
 constexpr int32_t kEFileNotFound = static_cast<int32_t>(0x80070002u);
 constexpr int32_t kEPathNotFound = static_cast<int32_t>(0x80070003u);
 constexpr int32_t kEAccessDenied = static_cast<int32_t>(0x80070005u);
-
-// COM on this thread: the depth of successful initialisations.
-thread_local int t_comDepth = 0;
 
 // Marks of dropped white space, in a node's _private field.
 constexpr uintptr_t kTrailingWhiteSpace = 1;  // after this node
@@ -788,7 +786,7 @@ public:
         if (!document)
             return kEInvalidArg;
         document->reset();
-        if (t_comDepth == 0)
+        if (!Detail::ComInitialized())
             return Platform::kCoENotInitialized;
         InitialiseLibrary();
         try {
@@ -803,15 +801,6 @@ public:
     }
 };
 
-class SimCom final : public Platform::ICom {
-public:
-    int32_t InitializeCom() override { return t_comDepth++ == 0 ? kSOk : kSFalse; }
-    void UninitializeCom() override {
-        if (t_comDepth > 0)
-            --t_comDepth;
-    }
-};
-
 }  // namespace
 }  // namespace Orv::Sim
 
@@ -820,11 +809,6 @@ namespace Orv::Platform {
 IXml& Xml() {
     static IXml* xml = new Sim::SimXml;
     return *xml;
-}
-
-ICom& Com() {
-    static ICom* com = new Sim::SimCom;
-    return *com;
 }
 
 }  // namespace Orv::Platform

@@ -1,0 +1,31 @@
+// The mode panel of the Avionex: 20 Button-page inputs, a 13-byte feature report.
+#include "common/device_ids.h"
+#include "sim/devices/device_kinds.h"
+
+namespace Orv::SimDevices {
+
+namespace {
+
+// A plain HID panel: the buttons its report descriptor declares, feature
+// reports taken (the host logs them), every HID fault.
+class ModePanelDevice final : public Sim::VirtualDevice {
+public:
+    using VirtualDevice::VirtualDevice;
+};
+
+Sim::VirtualHidDevice Describe() {
+    return PanelDescription(VENDOR_ID_PANELS, PRODUCT_ID_MODE, 20, 13);
+}
+
+std::shared_ptr<Sim::VirtualDevice> Make(const Sim::VirtualHidDevice& description) {
+    return std::make_shared<ModePanelDevice>(description);
+}
+
+}  // namespace
+
+const DeviceKind& ModePanelKind() {
+    static const DeviceKind kind{"mode", true, &Describe, &Make};
+    return kind;
+}
+
+}  // namespace Orv::SimDevices
