@@ -41,6 +41,18 @@ struct Issue {
     uint32_t outputBytes = 0;
 };
 
+// The result of a request that has ended: true with the bytes moved, or
+// false with its error as the last error.
+bool Ended(uint32_t error, uint32_t moved, uint32_t* transferred) {
+    if (error != 0) {
+        Bus::SetError(error);
+        return false;
+    }
+    if (transferred != nullptr)
+        *transferred = moved;
+    return true;
+}
+
 Request* FindRequest(OpenHandle& open, const Platform::Overlapped* overlapped) {
     for (Request& request : open.requests)
         if (request.overlapped == overlapped)
@@ -308,13 +320,7 @@ private:
                     open->requests.pop_back();
                 if (slot)
                     Platform::Sync().CloseHandle(slot->event);
-                if (error != 0) {
-                    Bus::SetError(error);
-                    return false;
-                }
-                if (transferred != nullptr)
-                    *transferred = moved;
-                return true;
+                return Ended(error, moved, transferred);
             }
             if (overlapped != nullptr) {
                 Bus::SetError(Platform::kErrorIoPending);
@@ -334,13 +340,7 @@ private:
             moved = slot->transferred;
         }
         Platform::Sync().CloseHandle(slot->event);
-        if (error != 0) {
-            Bus::SetError(error);
-            return false;
-        }
-        if (transferred != nullptr)
-            *transferred = moved;
-        return true;
+        return Ended(error, moved, transferred);
     }
 
     static bool Collect(OpenHandle& open, std::list<Request>::iterator it, uint32_t* transferred) {
