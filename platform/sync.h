@@ -98,10 +98,10 @@ private:
 class TryLockGuard {
 public:
     explicit TryLockGuard(Lock lock)
-        : lock_(lock != nullptr && Sync().TryEnterLock(lock) ? lock : nullptr) {}
+        : sync_(Sync()), lock_(lock != nullptr && sync_.TryEnterLock(lock) ? lock : nullptr) {}
     ~TryLockGuard() {
         if (lock_ != nullptr)
-            Sync().LeaveLock(lock_);
+            sync_.LeaveLock(lock_);
     }
     TryLockGuard(const TryLockGuard&) = delete;
     TryLockGuard& operator=(const TryLockGuard&) = delete;
@@ -110,6 +110,7 @@ public:
     explicit operator bool() const { return owns(); }
 
 private:
+    ISync& sync_;
     Lock lock_;
 };
 

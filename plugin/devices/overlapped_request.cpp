@@ -2,7 +2,7 @@
 
 namespace Orv {
 
-COverlappedRequest::COverlappedRequest(Reset reset) {
+COverlappedRequest::COverlappedRequest(Reset reset) : io(Platform::DeviceIo()) {
     event.reset(Platform::Sync().CreateEvent(reset == Reset::Manual, false));
     if (!event)
         error = Platform::Sync().GetLastError();
@@ -44,14 +44,14 @@ COverlappedRequest::Status COverlappedRequest::StartRead(Platform::Handle handle
                                                          uint32_t bytes) {
     if (Begin(handle) == Status::Failed)
         return Status::Failed;
-    return Issued(Platform::DeviceIo().Read(device, buffer, bytes, &transferred, &block));
+    return Issued(io.Read(device, buffer, bytes, &transferred, &block));
 }
 
 COverlappedRequest::Status COverlappedRequest::StartWrite(Platform::Handle handle,
                                                           const void* buffer, uint32_t bytes) {
     if (Begin(handle) == Status::Failed)
         return Status::Failed;
-    return Issued(Platform::DeviceIo().Write(device, buffer, bytes, &transferred, &block));
+    return Issued(io.Write(device, buffer, bytes, &transferred, &block));
 }
 
 COverlappedRequest::Status COverlappedRequest::StartIoControl(Platform::Handle handle,
@@ -60,15 +60,15 @@ COverlappedRequest::Status COverlappedRequest::StartIoControl(Platform::Handle h
                                                               uint32_t outputBytes) {
     if (Begin(handle) == Status::Failed)
         return Status::Failed;
-    return Issued(Platform::DeviceIo().IoControl(device, code, input, inputBytes, output,
-                                                 outputBytes, &transferred, &block));
+    return Issued(
+        io.IoControl(device, code, input, inputBytes, output, outputBytes, &transferred, &block));
 }
 
 COverlappedRequest::Status COverlappedRequest::Result(bool wait) {
     if (!inFlight)
         return error == 0 ? Status::Done : Status::Failed;
     uint32_t moved = 0;
-    if (Platform::DeviceIo().GetOverlappedResult(device, &block, &moved, wait)) {
+    if (io.GetOverlappedResult(device, &block, &moved, wait)) {
         inFlight = false;
         transferred = moved;
         error = 0;  // a refused start meanwhile left its error here
@@ -82,10 +82,6 @@ COverlappedRequest::Status COverlappedRequest::Result(bool wait) {
     return Status::Failed;
 }
 
-COverlappedRequest::Status COverlappedRequest::Poll() {
-    return Result(false);
-}
-
 COverlappedRequest::Status COverlappedRequest::Wait(uint32_t timeoutMs) {
     if (inFlight)
         Platform::Sync().WaitForSingleObject(event.get(), timeoutMs);
@@ -97,14 +93,14 @@ COverlappedRequest::Status COverlappedRequest::Collect() {
 }
 
 bool COverlappedRequest::HasCompleted() const {
-    return !inFlight || Platform::DeviceIo().HasCompleted(&block);
+    return !inFlight || io.HasCompleted(&block);
 }
 
 void COverlappedRequest::Cancel() {
     if (!inFlight)
         return;
     // Nothing to cancel when it has ended already; it is collected either way.
-    Platform::DeviceIo().CancelIoEx(device, &block);
+    io.CancelIoEx(device, &block);
     Result(true);
 }
 

@@ -57,7 +57,7 @@ public:
 
     // GetOverlappedResult without waiting.  Pending while it runs; once it
     // has ended it is collected and its status stays.
-    Status Poll();
+    Status Poll() { return Result(false); }
     // Waits up to timeoutMs for the event, then polls.  Pending when the
     // time ran out (the request still runs: cancel or wait again).
     Status Wait(uint32_t timeoutMs);
@@ -80,6 +80,7 @@ private:
     Status Issued(bool done);
     Status Result(bool wait);
 
+    Platform::IDeviceIo& io;
     Platform::ScopedEvent event;
     Platform::Overlapped block;
     Platform::Handle device = nullptr;
