@@ -78,7 +78,7 @@ constexpr size_t kAny = SIZE_MAX;
 // One scenario command: its name, whether it is a set-up command (it does
 // not start the plugin by itself), its argument rule, what parsing reads
 // from its arguments and what running it does.
-struct CommandSpec {
+struct CommandRule {
     const char* name;
     bool setup;
     // The argument rule: min to max words.  Outside it, usage is the
@@ -93,17 +93,17 @@ struct CommandSpec {
     bool (*run)(Host& host, const Command& command, std::string* error);
 };
 
-bool CheckArgumentCount(const CommandSpec& spec, Checker& check) {
+bool CheckArgumentCount(const CommandRule& rule, Checker& check) {
     size_t n = check.command.args.size();
-    if (n >= spec.minArgs && n <= spec.maxArgs)
+    if (n >= rule.minArgs && n <= rule.maxArgs)
         return true;
-    if (spec.usage != nullptr)
-        return check.Fail(check.command.name + spec.usage);
-    std::string expected = spec.minArgs == spec.maxArgs ? std::to_string(spec.minArgs)
-                                                        : std::to_string(spec.minArgs) + " to " +
-                                                              std::to_string(spec.maxArgs);
+    if (rule.usage != nullptr)
+        return check.Fail(check.command.name + rule.usage);
+    std::string expected = rule.minArgs == rule.maxArgs ? std::to_string(rule.minArgs)
+                                                        : std::to_string(rule.minArgs) + " to " +
+                                                              std::to_string(rule.maxArgs);
     return check.Fail(check.command.name + " takes " + expected + " argument" +
-                      (spec.maxArgs == 1 ? "" : "s") + ", got " + std::to_string(n));
+                      (rule.maxArgs == 1 ? "" : "s") + ", got " + std::to_string(n));
 }
 
 bool ParseFrame(Checker& check) {
@@ -188,7 +188,7 @@ bool ParseEnd(Checker& check) {
     return check.Fail("end without file");
 }
 
-const CommandSpec kCommands[] = {
+const CommandRule kCommands[] = {
     {"frame", false, 0, 1, nullptr, &ParseFrame,
      [](Host& host, const Command& command, std::string*) {
          host.Frames(static_cast<uint64_t>(command.numbers[0]));
@@ -271,22 +271,22 @@ const CommandSpec kCommands[] = {
     {"end", true, 0, kAny, nullptr, &ParseEnd, nullptr},
 };
 
-const CommandSpec* FindCommand(const std::string& name) {
-    for (const CommandSpec& spec : kCommands)
-        if (name == spec.name)
-            return &spec;
+const CommandRule* FindCommand(const std::string& name) {
+    for (const CommandRule& rule : kCommands)
+        if (name == rule.name)
+            return &rule;
     return nullptr;
 }
 
 // Checks the command's form and reads its numbers, usages and bytes.
 bool CheckCommand(Command& command, std::string* error) {
     Checker check{command, error};
-    const CommandSpec* spec = FindCommand(command.name);
-    if (spec == nullptr)
+    const CommandRule* rule = FindCommand(command.name);
+    if (rule == nullptr)
         return check.Fail("unknown command '" + command.name + "'");
-    if (!CheckArgumentCount(*spec, check))
+    if (!CheckArgumentCount(*rule, check))
         return false;
-    return spec->parse == nullptr || spec->parse(check);
+    return rule->parse == nullptr || rule->parse(check);
 }
 
 }  // namespace
@@ -352,15 +352,15 @@ bool RunScenario(const Scenario& scenario, Host* host, std::string* error) {
         return false;
     };
     for (const auto& command : scenario.commands) {
-        const CommandSpec* spec = FindCommand(command.name);
-        if (spec == nullptr || spec->run == nullptr)
+        const CommandRule* rule = FindCommand(command.name);
+        if (rule == nullptr || rule->run == nullptr)
             return fail(command, "unknown command '" + command.name + "'");
-        if (!autoStarted && !spec->setup) {
+        if (!autoStarted && !rule->setup) {
             host->Start();
             autoStarted = true;
         }
         std::string message;
-        if (!spec->run(*host, command, &message))
+        if (!rule->run(*host, command, &message))
             return fail(command, message);
     }
     if (!autoStarted)
