@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -257,6 +261,33 @@ TEST(GlassLinkBase, DoesNothingAndFindsTheDataFolderBesideTheModuleFolder) {
     std::wstring expected = module.substr(0, module.rfind(L'/'));
     expected = expected.substr(0, expected.rfind(L'/')) + L"\\data\\";
     EXPECT_EQ(folder, expected);
+}
+
+TEST(GlassLinkBase, AModulePathLongerThan260CharactersGivesTheWholeFolder) {
+    // The probe module copied to a folder ten levels of 60 characters deep.
+    namespace fs = std::filesystem;
+    fs::path root = fs::temp_directory_path() / ("orv-long-" + std::to_string(::getpid()));
+    fs::path deep = root / "plugin";
+    for (int i = 0; i < 10; ++i)
+        deep /= std::string(60, static_cast<char>('a' + i));
+    fs::create_directories(deep);
+    fs::path copy = deep / "64" / "probe.xpl";
+    fs::create_directories(copy.parent_path());
+    fs::copy_file(ORV_GLASSLINK_PROBE, copy, fs::copy_options::overwrite_existing);
+    ASSERT_GT(copy.string().size(), 2u * 260);
+
+    void* module = ::dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(module, nullptr) << ::dlerror();
+    auto probe =
+        reinterpret_cast<size_t (*)(wchar_t*, size_t)>(::dlsym(module, "OrvProbeConfigureFolder"));
+    ASSERT_NE(probe, nullptr);
+    std::vector<wchar_t> folder(2048);
+    size_t length = probe(folder.data(), folder.size());
+    ::dlclose(module);
+    fs::remove_all(root);
+
+    ASSERT_LT(length, folder.size());
+    EXPECT_EQ(std::wstring(folder.data(), length), Sim::FromUtf8(deep.string()) + L"\\data\\");
 }
 
 }  // namespace
