@@ -101,18 +101,21 @@ Sim::RequestResult Z7HotasDevice::OnDisplayRequest(const Sim::DisplayRequest& re
     if (uint32_t error = Check(request.code, request.input); error != 0)
         return Sim::RequestResult::Fail(error);
     if (pendingFrames_ != 0) {
-        held_.push_back({request.id, framesEnded_ + pendingFrames_, request.code, request.input});
+        // Issued before frame framesBegun_ + 1 has begun: that one and the
+        // next pendingFrames_ - 1 run, then it completes.
+        held_.push_back(
+            {request.id, framesBegun_ + pendingFrames_ + 1, request.code, request.input});
         return Sim::RequestResult::Pending();
     }
     Apply(request.code, request.input);
     return Sim::RequestResult::Output({});
 }
 
-void Z7HotasDevice::FrameEnded(Sim::PendingRequests& pending) {
-    ++framesEnded_;
+void Z7HotasDevice::FrameBegins(Sim::PendingRequests& pending) {
+    ++framesBegun_;
     // Ending a request may call OnRequestEnded: take the due ones out first.
     std::vector<Held> due;
-    auto notDue = [this](const Held& held) { return held.dueFrame > framesEnded_; };
+    auto notDue = [this](const Held& held) { return held.dueFrame > framesBegun_; };
     auto split = std::stable_partition(held_.begin(), held_.end(), notDue);
     due.assign(std::make_move_iterator(split), std::make_move_iterator(held_.end()));
     held_.erase(split, held_.end());

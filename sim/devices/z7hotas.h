@@ -5,10 +5,10 @@
 //
 // Faults (OnFault): Open fails every open of the device, the display
 // interface's too; IoControl N fails every request with N when it is issued
-// (0: off); Pending N leaves every request pending until N frame ends have
-// passed (FrameEnded; 0: off), and the device's HID reads as the generic
-// model does.  A request ended before (cancelled, its handle closed, the
-// device unplugged) changes nothing.
+// (0: off); Pending N leaves every request pending until N more frames have
+// run: it completes as the frame after them begins (FrameBegins; 0: off).
+// Pending also holds the device's HID reads, as the generic model does.  A request ended before
+// (cancelled, its handle closed, the device unplugged) changes nothing.
 //
 // Threading: as every model, called under the bus lock (see
 // virtual_device.h); the observer is called there too and must not call
@@ -37,9 +37,9 @@ public:
     using VirtualDevice::VirtualDevice;
 
     void SetObserver(Observer observer) { observer_ = std::move(observer); }
-    // A frame has ended: the requests held by the pending fault that are
-    // due complete now, oldest first.
-    void FrameEnded(Sim::PendingRequests& pending);
+    // A frame begins (before the simulator's flight loops): the requests
+    // held by the pending fault that are due complete now, oldest first.
+    void FrameBegins(Sim::PendingRequests& pending);
 
     const std::array<std::string, 3>& Lines() const { return lines_; }
     uint32_t Shift() const { return shift_; }
@@ -72,7 +72,7 @@ private:
     uint32_t shift_ = 0;
     uint32_t ioctlError_ = 0;
     uint32_t pendingFrames_ = 0;
-    uint64_t framesEnded_ = 0;
+    uint64_t framesBegun_ = 0;
     std::vector<Held> held_;
     size_t requests_ = 0;
     std::vector<uint8_t> lastInput_;

@@ -293,9 +293,9 @@ void Host::Frames(uint64_t count) {
         ++frame_;
         log_.SetFrame(frame_);
         Sim::Advance(options_.frameMs);
+        BeginMfdFrame();
         XSim::RunFrame(static_cast<float>(options_.frameMs) / 1000.0f);
         Sim::Settle();
-        EndMfdFrame();
         if (options_.view)
             PrintView();
     }
@@ -330,14 +330,14 @@ void Host::WatchMfd(SimDevices::Z7HotasDevice& mfd, const std::string& id) {
     mfd.SetObserver(std::move(observer));
 }
 
-void Host::EndMfdFrame() {
+void Host::BeginMfdFrame() {
     for (const auto& [id, plugged] : devices_) {
         if (!plugged.present)
             continue;
         Sim::WithModel(plugged.device,
                        [](Sim::VirtualDevice& model, Sim::PendingRequests& pending) {
                            if (auto* mfd = dynamic_cast<SimDevices::Z7HotasDevice*>(&model))
-                               mfd->FrameEnded(pending);
+                               mfd->FrameBegins(pending);
                        });
     }
 }

@@ -128,9 +128,9 @@ private:
     std::vector<Sim::DeviceId> viewChanged_;
     int viewLoops_ = 0;  // the flight loops the last frame line showed
     void PrintView();
-    // The joystick's MFD: its events (and --view), and its frame ends.
+    // The joystick's MFD: its events (and --view), and the frames it counts.
     void WatchMfd(SimDevices::Z7HotasDevice& mfd, const std::string& id);
-    void EndMfdFrame();
+    void BeginMfdFrame();
     Platform::Handle pauseEvent_ = nullptr;
     Platform::Handle resumeEvent_ = nullptr;
 };

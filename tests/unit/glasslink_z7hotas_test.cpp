@@ -70,8 +70,9 @@ protected:
         Model([&](SimDevices::Z7HotasDevice& m, Sim::PendingRequests&) { n = m.HeldRequests(); });
         return n;
     }
-    void FrameEnded() {
-        Model([](SimDevices::Z7HotasDevice& m, Sim::PendingRequests& p) { m.FrameEnded(p); });
+    void Frames(int count) {
+        for (int i = 0; i < count; ++i)
+            Model([](SimDevices::Z7HotasDevice& m, Sim::PendingRequests& p) { m.FrameBegins(p); });
     }
 
     Sim::DeviceId id = 0;
@@ -168,7 +169,9 @@ TEST_F(Z7HotasMfdTest, PendingRequestsAreReclaimedByALaterIoSetAndCancelledAtUni
     EXPECT_EQ(Requests(), 2u);
     EXPECT_EQ(Line(0), "");  // nothing shown before the device completes it
 
-    FrameEnded();  // both complete
+    Frames(1);  // one frame runs
+    EXPECT_EQ(Line(0), "");
+    Frames(1);  // as the next begins both complete
     EXPECT_EQ(Line(0), "ONE");
     EXPECT_EQ(mfd->QueuedRequests(), 2u);  // nobody waited or looked
     mfd->SetString("TWO", 0);              // reclaims both, queues its own
@@ -179,7 +182,7 @@ TEST_F(Z7HotasMfdTest, PendingRequestsAreReclaimedByALaterIoSetAndCancelledAtUni
     EXPECT_EQ(mfd->QueuedRequests(), 0u);
     EXPECT_EQ(Held(), 0u);
     EXPECT_EQ(Sim::BusUsage().pendingReads, 0);
-    FrameEnded();
+    Frames(2);
     EXPECT_EQ(Line(0), "ONE");  // the cancelled request changed nothing
 
     // After Uninitialize nothing is issued and the object stays usable.
