@@ -1,6 +1,7 @@
 #include "plugin/core/device_registry.h"
 
 #include "common/device_ids.h"
+#include "plugin/glasslink/glasslink_z7hotas.h"
 #include "plugin/panels/mode_panel.h"
 #include "plugin/panels/toggle_panel.h"
 #include "plugin/panels/tuner_panel.h"
@@ -25,7 +26,15 @@ DeviceKinds PluginDeviceKinds() {
         {PRODUCT_ID_GDP, L"The gauge display panel of the Avionex is attached: %s",
          &MakePathPanel<CPanel>},
     };
-    // No display device class yet: the display interfaces are left alone.
+    // The joystick's MFD is keyed by its interface's physical-device-object
+    // name.  The gauge display panel's display has no class yet.
+    kinds.displays = {
+        {GUID_Z7HOTAS_GLASSLINK_INTERFACE,
+         [](const std::wstring& path) -> std::shared_ptr<CGlassLink> {
+             return std::make_shared<CGlassLinkZ7Hotas>(path);
+         },
+         nullptr},
+    };
     return kinds;
 }
 

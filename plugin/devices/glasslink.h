@@ -25,13 +25,22 @@ public:
     CGlassLink(const CGlassLink&) = delete;
     CGlassLink& operator=(const CGlassLink&) = delete;
 
-    // Opens the display interface: true on success.
-    virtual bool Initialize() = 0;
-    // Closes it; called once, on removal or at shut-down.
-    virtual void Uninitialize() = 0;
+    // Opens the display interface: true on success.  The base has nothing
+    // to open and returns true.
+    virtual bool Initialize();
+    // Closes it; called once, on removal or at shut-down.  The base does
+    // nothing.
+    virtual void Uninitialize();
 
     // The display interface's path (lower case, as enumerated).
     const std::wstring& GetDevicePath() const { return devicePath; }
+
+    // The plugin's data folder, where its own configuration files are: the
+    // folder "data" beside the folder that holds the plugin module, with a
+    // trailing backslash ("<plugin folder>\\data\\").  Always true; when
+    // the module path cannot be had, folder is "\\data\\" (relative to the
+    // current drive's root).
+    static bool GetConfigureFilePath(std::wstring& folder);
 
 protected:
     std::wstring devicePath;

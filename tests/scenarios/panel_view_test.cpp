@@ -52,5 +52,18 @@ TEST(PanelView, ShowsWhatEachPanelShows) {
         EXPECT_EQ(DescribeFeatureReport(c.product, Bytes(c.report)), c.shown) << c.report;
 }
 
+TEST(PanelView, ShowsTheMfdLinesAsThePilotSeesThem) {
+    EXPECT_EQ(DescribeMfd({"COM1 [118.05]",
+                           "STBY \xFC"
+                           "121.50\xFB",
+                           ""},
+                          1),
+              "mfd |COM1 [118.05]   | |STBY \xE2\x96\xBA"
+              "121.50\xE2\x97\x84   | |                |  shift 1");
+    // A byte the terminal cannot show; a line longer than the MFD is shown whole.
+    EXPECT_EQ(DescribeMfd({"\x01\x7F", "ABCDEFGHIJKLMNOPQ", "A"}, 0),
+              "mfd |??              | |ABCDEFGHIJKLMNOPQ| |A               |  shift 0");
+}
+
 }  // namespace
 }  // namespace Orv::Host
