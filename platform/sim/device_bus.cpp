@@ -207,6 +207,8 @@ bool VirtualDevice::OnFault(DeviceFault fault, uint32_t arg) {
         case DeviceFault::Serial:
             faults_.noSerial = arg != 0;
             return true;
+        case DeviceFault::IoControl:
+            return false;  // only a model of a display interface knows it
     }
     return false;
 }

@@ -119,6 +119,10 @@ public:
                 }
             } else if (desc.hasDisplayInterface && Bus::SamePath(device->displayPath, path)) {
                 iface = Bus::Interface::Display;
+                if (uint32_t error = device->model->Faults().openError; error != 0) {
+                    Bus::SetError(error);
+                    return nullptr;
+                }
             } else {
                 continue;
             }

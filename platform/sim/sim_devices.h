@@ -74,11 +74,12 @@ bool SetButtons(DeviceId id, const std::vector<uint16_t>& usages, bool down);
 bool SendInputReport(DeviceId id, const std::vector<uint8_t>& report);
 
 enum class DeviceFault {
-    Open,     // every CreateFileW on the HID interface fails with arg
-    Read,     // the next input report read fails with arg
-    Feature,  // the next HidD_SetFeature fails with arg
-    Pending,  // every read completes only at its arg-th poll (0: off)
-    Serial,   // the device has no serial number string (arg 0: it has again)
+    Open,       // every CreateFileW on the device (HID and display interface) fails with arg
+    Read,       // the next input report read fails with arg
+    Feature,    // the next HidD_SetFeature fails with arg
+    Pending,    // every read completes only at its arg-th poll (0: off)
+    Serial,     // the device has no serial number string (arg 0: it has again)
+    IoControl,  // a display model's requests fail with arg when issued (0: off)
 };
 bool SetDeviceFault(DeviceId id, DeviceFault fault, uint32_t arg);
 

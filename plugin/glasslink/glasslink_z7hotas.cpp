@@ -120,6 +120,11 @@ void CGlassLinkZ7Hotas::CleanupIncompleteIo() {
     CleanupIncompleteIoLocked();
 }
 
+size_t CGlassLinkZ7Hotas::QueuedRequests() const {
+    Platform::LockGuard hold(lock.get());
+    return pending.size();
+}
+
 void CGlassLinkZ7Hotas::CleanupIncompleteIoLocked() {
     // Each request still running is cancelled and collected as it goes.
     for (std::unique_ptr<COverlappedRequest>& request : pending)

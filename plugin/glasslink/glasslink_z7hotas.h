@@ -91,6 +91,9 @@ public:
     // Cancels the queued requests still running, collects and frees all.
     void CleanupIncompleteIo();
 
+    // The requests queued (issued, not freed yet).
+    size_t QueuedRequests() const;
+
 private:
     void CleanupIncompleteIoLocked();
 

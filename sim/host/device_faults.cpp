@@ -10,8 +10,8 @@ const FaultName kFaults[] = {
     {"feature", true, true, Sim::DeviceFault::Feature, 0},
     {"pending", true, true, Sim::DeviceFault::Pending, 0},
     {"serial", false, true, Sim::DeviceFault::Serial, 1},
-    // The display interface's faults, for the display devices to come.
-    {"ioctl", true, false, Sim::DeviceFault::Open, 0},
+    {"ioctl", true, true, Sim::DeviceFault::IoControl, 0},
+    // The gauge display's fault, for its model to come.
     {"silent", false, false, Sim::DeviceFault::Open, 0},
 };
 

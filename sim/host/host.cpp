@@ -18,6 +18,7 @@
 #include "plugin/core/trace.h"
 #include "service/orv_service.h"
 #include "sim/devices/device_kinds.h"
+#include "sim/devices/z7hotas.h"
 #include "sim/host/device_faults.h"
 #include "sim/host/options.h"
 #include "sim/host/panel_view.h"
@@ -294,8 +295,50 @@ void Host::Frames(uint64_t count) {
         Sim::Advance(options_.frameMs);
         XSim::RunFrame(static_cast<float>(options_.frameMs) / 1000.0f);
         Sim::Settle();
+        EndMfdFrame();
         if (options_.view)
             PrintView();
+    }
+}
+
+void Host::WatchMfd(SimDevices::Z7HotasDevice& mfd, const std::string& id) {
+    // Called under the bus lock, from whichever thread issued the request.
+    auto show = [this, id, &mfd] {
+        if (!options_.view)
+            return;
+        std::lock_guard lock(deviceNamesMutex_);
+        for (auto& [handle, named] : deviceNames_) {
+            if (named.id != id)
+                continue;
+            std::string shown = DescribeMfd(mfd.Lines(), mfd.Shift());
+            if (shown != named.shown) {
+                named.shown = shown;
+                std::erase(viewChanged_, handle);
+                viewChanged_.push_back(handle);
+            }
+        }
+    };
+    SimDevices::Z7HotasDevice::Observer observer;
+    observer.line = [this, id, show](int line, const std::string& text) {
+        Log(log_.Begin("mfd").Str("device", id).Int("line", line).ByteStr("text", text));
+        show();
+    };
+    observer.shift = [this, id, show](uint32_t value) {
+        Log(log_.Begin("mfd-shift").Str("device", id).Uint("value", value));
+        show();
+    };
+    mfd.SetObserver(std::move(observer));
+}
+
+void Host::EndMfdFrame() {
+    for (const auto& [id, plugged] : devices_) {
+        if (!plugged.present)
+            continue;
+        Sim::WithModel(plugged.device,
+                       [](Sim::VirtualDevice& model, Sim::PendingRequests& pending) {
+                           if (auto* mfd = dynamic_cast<SimDevices::Z7HotasDevice*>(&model))
+                               mfd->FrameEnded(pending);
+                       });
     }
 }
 
@@ -461,7 +504,10 @@ bool Host::Plug(const std::vector<std::string>& words, std::string* error) {
         serial = text;
     }
     device.serial = Sim::FromUtf8(serial);
-    Sim::DeviceId handle = Sim::PlugDevice(kind->make(device));
+    std::shared_ptr<Sim::VirtualDevice> model = kind->make(device);
+    if (auto* mfd = dynamic_cast<SimDevices::Z7HotasDevice*>(model.get()))
+        WatchMfd(*mfd, id);
+    Sim::DeviceId handle = Sim::PlugDevice(std::move(model));
     Plugged plugged{handle, kind->name, Lower(Sim::ToUtf8(Sim::HidInterfacePath(handle))), true};
     devices_[id] = plugged;
     {

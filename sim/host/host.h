@@ -18,6 +18,10 @@
 #include "sim/host/sandbox.h"
 #include "sim/xplane/world.h"
 
+namespace Orv::SimDevices {
+class Z7HotasDevice;
+}
+
 namespace Orv::Sim {
 class TraceSession;
 }
@@ -37,7 +41,6 @@ public:
     // Stops the plugin if it started and has not stopped, unloads it, ends
     // the trace session and flushes the log.
     void Finish();
-
 
     // The entry points, each logged after it ran.
     void Start();
@@ -125,6 +128,9 @@ private:
     std::vector<Sim::DeviceId> viewChanged_;
     int viewLoops_ = 0;  // the flight loops the last frame line showed
     void PrintView();
+    // The joystick's MFD: its events (and --view), and its frame ends.
+    void WatchMfd(SimDevices::Z7HotasDevice& mfd, const std::string& id);
+    void EndMfdFrame();
     Platform::Handle pauseEvent_ = nullptr;
     Platform::Handle resumeEvent_ = nullptr;
 };

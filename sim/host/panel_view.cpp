@@ -1,6 +1,5 @@
 #include "sim/host/panel_view.h"
 
-
 #include "common/device_ids.h"
 
 namespace Orv::Host {
@@ -102,6 +101,30 @@ std::string Annunciator(const std::vector<uint8_t>& report) {
 }
 
 }  // namespace
+
+std::string DescribeMfd(const std::array<std::string, 3>& lines, uint32_t shift) {
+    constexpr size_t kColumns = 16;
+    std::string text = "mfd";
+    for (const std::string& line : lines) {
+        text += " |";
+        size_t columns = 0;
+        for (char ch : line) {
+            auto c = static_cast<unsigned char>(ch);
+            if (c == 0xFC)
+                text += "\xE2\x96\xBA";  // the right-pointing arrow, in place of '>'
+            else if (c == 0xFB)
+                text += "\xE2\x97\x84";  // the left-pointing one, in place of '<'
+            else
+                text.push_back(c >= 0x20 && c <= 0x7E ? ch : '?');
+            ++columns;
+        }
+        // A longer line is shown whole: the bar after it marks the overflow.
+        if (columns < kColumns)
+            text.append(kColumns - columns, ' ');
+        text += "|";
+    }
+    return text + "  shift " + std::to_string(shift);
+}
 
 std::string HexBytes(const std::vector<uint8_t>& bytes) {
     static const char kHex[] = "0123456789abcdef";

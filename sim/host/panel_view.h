@@ -3,6 +3,7 @@
 // frame changed.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,6 +14,11 @@ namespace Orv::Host {
 // radio digits, autopilot rows and LEDs, lit lenses.  A report the panel
 // would not understand is shown as its bytes.
 std::string DescribeFeatureReport(uint16_t productId, const std::vector<uint8_t>& report);
+
+// The joystick's MFD: its three lines as the pilot sees them, 16 columns
+// each between bars (0xFC and 0xFB, the editing marks, as arrows; another
+// byte the terminal cannot show as '?'), then the shift indicator.
+std::string DescribeMfd(const std::array<std::string, 3>& lines, uint32_t shift);
 
 // The bytes in lower-case hexadecimal, two digits each, as the event log
 // writes a feature report.

@@ -33,8 +33,13 @@ inline DeviceKinds TestKinds(const std::vector<uint16_t>& products, PanelFactory
         for (uint16_t product : products)
             if (kind.productId == product)
                 kind.create = panel;
-    if (display)
+    if (display) {
+        // In place of the plugin's own joystick display.
+        std::erase_if(kinds.displays, [](const DisplayKind& kind) {
+            return kind.interfaceClass == GUID_Z7HOTAS_GLASSLINK_INTERFACE;
+        });
         kinds.displays.push_back({GUID_Z7HOTAS_GLASSLINK_INTERFACE, display, nullptr});
+    }
     return kinds;
 }
 
