@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "platform/com.h"
 #include "platform/xml.h"
 #include "plugin/core/sim_bindings.h"
+#include "plugin/devices/glasslink.h"
 #include "tests/unit/trace_fixture.h"
 #include "tests/unit/xplane_recorder.h"
 
@@ -99,6 +102,23 @@ TEST_F(Z7HotasPageListTest, ElementsGivePagesInDocumentOrder) {
         EXPECT_EQ(Read(c.document), c.pages);
         EXPECT_EQ(FailureLines(), c.lines);
     }
+}
+
+// No configuration file in the data folder: no page at all, not even the
+// default page.
+TEST_F(Z7HotasPageListTest, AMissingFileGivesNoPage) {
+    std::wstring folder;
+    ASSERT_TRUE(CGlassLink::GetConfigureFilePath(folder));
+    std::wstring path = folder + L"XValduraAvionex.xml";
+    std::replace(path.begin(), path.end(), L'\\', L'/');
+    ASSERT_FALSE(std::filesystem::exists(path));
+    CZ7HotasPanel panel(L"z7", L"key", nullptr);
+    panel.InitPages();
+    EXPECT_EQ(panel.PageCount(), 0u);
+    const std::vector<std::wstring> lines = FailureLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind(L"Failed in loading the XML file ", 0), 0u);
+    EXPECT_NE(lines[0].find(L"XValduraAvionex.xml"), std::wstring::npos);
 }
 
 // The panel without a device: its pages built from a list, its buttons
