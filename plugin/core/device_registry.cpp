@@ -2,6 +2,7 @@
 
 #include "common/device_ids.h"
 #include "plugin/glasslink/glasslink_z7hotas.h"
+#include "plugin/glasslink/z7hotas_panel.h"
 #include "plugin/panels/mode_panel.h"
 #include "plugin/panels/toggle_panel.h"
 #include "plugin/panels/tuner_panel.h"
@@ -20,9 +21,9 @@ DeviceKinds PluginDeviceKinds() {
          &MakePathPanel<CModePanel>},
         {PRODUCT_ID_WAP, L"The warning annunciator panel of the Avionex is attached: %s",
          &MakePathPanel<CWAPanel>},
-        // Served as plain panels until their classes land.
         {PRODUCT_ID_Z7HOTAS, L"The z7hotas panel of the Avionex is attached: %s",
-         &MakePathPanel<CPanel>},
+         &MakeZ7HotasPanel},
+        // Served as a plain panel until its class lands.
         {PRODUCT_ID_GDP, L"The gauge display panel of the Avionex is attached: %s",
          &MakePathPanel<CPanel>},
     };
