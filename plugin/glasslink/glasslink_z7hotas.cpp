@@ -10,18 +10,23 @@ constexpr int32_t kKeyword = TRACE_KEYWORD_GLASSLINK;
 
 }  // namespace
 
-std::vector<Z7HotasWord> Z7HotasLineWords(const std::string& text, uint8_t line) {
-    std::vector<Z7HotasWord> words;
+void Z7HotasLineWords(const std::string& text, uint8_t line, std::vector<Z7HotasWord>* words) {
+    words->clear();
     if (line >= kZ7HotasLineCommands.size())
-        return words;
+        return;
     const Z7HotasLineCommands& commands = kZ7HotasLineCommands[line];
-    words.reserve(text.size() / 2 + text.size() % 2 + 1);
-    words.push_back({commands.clear, 0, 0});
+    words->reserve(text.size() / 2 + text.size() % 2 + 1);
+    words->push_back({commands.clear, 0, 0});
     for (std::size_t i = 0; i < text.size(); i += 2) {
         uint8_t first = static_cast<uint8_t>(text[i]);
         uint8_t second = i + 1 < text.size() ? static_cast<uint8_t>(text[i + 1]) : 0;
-        words.push_back({commands.write, second, first});
+        words->push_back({commands.write, second, first});
     }
+}
+
+std::vector<Z7HotasWord> Z7HotasLineWords(const std::string& text, uint8_t line) {
+    std::vector<Z7HotasWord> words;
+    Z7HotasLineWords(text, line, &words);
     return words;
 }
 
@@ -68,13 +73,13 @@ void CGlassLinkZ7Hotas::SetString(const std::string& text, uint8_t line) {
     ORV_TRACE_SCOPE(kKeyword);
     if (line >= lineCaches.size())
         return;
-    std::vector<Z7HotasWord> words = Z7HotasLineWords(text, line);
     Platform::LockGuard hold(lock.get());
+    Z7HotasLineWords(text, line, &words);
     if (words == lineCaches[line])
         return;
     if (IoSet(IOCTL_Z7HOTAS_SET_STRING, words.data(),
               static_cast<uint32_t>(words.size() * sizeof(Z7HotasWord))) == 1)
-        lineCaches[line] = std::move(words);
+        words.swap(lineCaches[line]);
 }
 
 void CGlassLinkZ7Hotas::SetShiftIndicator() {

@@ -59,7 +59,10 @@ inline constexpr std::array<Z7HotasLineCommands, 3> kZ7HotasLineCommands = {{
 
 // The words that show text on a line: the line's clear command, then one
 // write word per pair of characters.  Empty for a line other than 0, 1, 2.
+// The second form fills words in place, so that a buffer that is reused
+// keeps its room.
 std::vector<Z7HotasWord> Z7HotasLineWords(const std::string& text, uint8_t line);
+void Z7HotasLineWords(const std::string& text, uint8_t line, std::vector<Z7HotasWord>* words);
 
 class CGlassLinkZ7Hotas : public CGlassLink {
 public:
@@ -104,6 +107,9 @@ private:
     // issued only between the two.
     bool active = false;
     std::array<std::vector<Z7HotasWord>, 3> lineCaches;
+    // The words of the text SetString is given, built here and swapped into
+    // the line's cache when sent, so that a steady frame allocates nothing.
+    std::vector<Z7HotasWord> words;
     std::list<std::unique_ptr<COverlappedRequest>> pending;
 };
 
