@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -119,6 +120,31 @@ TEST_F(Z7HotasPageListTest, AMissingFileGivesNoPage) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind(L"Failed in loading the XML file ", 0), 0u);
     EXPECT_NE(lines[0].find(L"XValduraAvionex.xml"), std::wstring::npos);
+}
+
+TEST_F(Z7HotasPageListTest, AnOversizedFileGivesNoPage) {
+    // Larger than the XML port reads: refused before it is parsed, however
+    // well-formed, so a hostile file cannot make the plugin read without end.
+    std::wstring folder;
+    ASSERT_TRUE(CGlassLink::GetConfigureFilePath(folder));
+    std::wstring path = folder + L"XValduraAvionex.xml";
+    std::replace(path.begin(), path.end(), L'\\', L'/');
+    const std::filesystem::path file(path);
+    ASSERT_FALSE(std::filesystem::exists(file));
+    std::filesystem::create_directories(file.parent_path());
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "<GaugeList><Z7Hotas><Xpndr/></Z7Hotas><!--";
+        out << std::string(Platform::kMaxXmlDocumentSize, ' ');
+        out << "--></GaugeList>";
+    }
+    CZ7HotasPanel panel(L"z7", L"key", nullptr);
+    panel.InitPages();
+    std::filesystem::remove(file);
+    EXPECT_EQ(panel.PageCount(), 0u);
+    const std::vector<std::wstring> lines = FailureLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind(L"Failed in loading the XML file ", 0), 0u);
 }
 
 // The panel without a device: its pages built from a list, its buttons
