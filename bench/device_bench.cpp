@@ -13,6 +13,7 @@
 #include <memory>
 #include <new>
 
+#include "bench/allocation_counter.h"
 #include "common/device_ids.h"
 #include "platform/sim/sim_devices.h"
 #include "platform/sim/sim_platform.h"
@@ -24,40 +25,6 @@
 #include "sim/devices/device_kinds.h"
 #include "sim/devices/glasslink_stub.h"
 #include "sim/xplane/world.h"
-
-// The replaced operators pair malloc with free; GCC cannot see that through
-// inlining.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-namespace {
-
-std::atomic<long> g_allocations{0};
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
